@@ -1,0 +1,108 @@
+#pragma once
+// TKestrinResult: one sonde's configuration (model, transmission type, ten
+// channel types, primary channels) together with the values, time and raw
+// text of one telemetry frame. A flat value type: copying it, as is done for
+// every frame, allocates nothing (the raw text is shared until changed).
+#include "foundation/Errors.h"
+#include "foundation/LocalDefs.h"
+#include "foundation/RootObject.h"
+
+#include <QDomElement>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+enum TSondeModel : uint8_t { sm1E = 0, sm1M = 1, sm1R = 2, sm3M = 3 };
+
+enum TTransmissionType : uint8_t { ttRaw = 0, ttProcessed = 1 };
+
+constexpr int KestrinChannels = 10;
+
+// A set of channel types, as allowed on one channel of one model.
+class TChannelTypeSet
+{
+  public:
+    constexpr TChannelTypeSet() = default;
+    constexpr TChannelTypeSet(std::initializer_list<TChannelType> types)
+    {
+        for (TChannelType t : types)
+            FBits |= uint16_t(1u << t);
+    }
+    constexpr bool Contains(TChannelType t) const { return t < 16 && (FBits >> t) & 1u; }
+    constexpr bool IsEmpty() const { return FBits == 0; }
+    constexpr bool operator==(const TChannelTypeSet &) const = default;
+
+  private:
+    uint16_t FBits = 0;
+};
+
+VENTREL_DECLARE_ERROR(EKestrinConfigStringError, EVentrelError);
+VENTREL_DECLARE_ERROR(EKestrinInvalidChannelError, EVentrelError);
+VENTREL_DECLARE_ERROR(EKestrinInvalidDataError, EVentrelError);
+
+// "1E", "1M", "1R", "3M" (exact); anything else raises EKestrinConfigStringError.
+TSondeModel NameToModel(const QString &text);
+QString ModelToName(TSondeModel model);
+QString ModelToLetter(TSondeModel model);
+// "N", "V", "T", "P", "U", "F", "B", "C"; anything else raises EKestrinConfigStringError.
+TChannelType LetterToChannelType(const QString &letter);
+// The configuration letter of a type; empty for ctUnavailable.
+QString ChannelTypeLetter(TChannelType type);
+
+class TKestrinResult : public TObject
+{
+  public:
+    TKestrinResult();
+    TKestrinResult(const TKestrinResult &) = default;
+    TKestrinResult &operator=(const TKestrinResult &) = default;
+
+    void Assign(const TKestrinResult &source) { *this = source; }
+
+    // --- configuration -------------------------------------------------
+    TSondeModel Model() const { return FModel; }
+    TTransmissionType TransmissionType() const { return FTransmissionType; }
+    // Raises EKestrinInvalidChannelError for a channel outside 1..10.
+    TChannelType ChannelType(int channel) const;
+    void SetChannelType(int channel, TChannelType type);
+    int32_t PrimaryTemperatureChannel() const { return FPrimaryTemperatureChannel; }
+    int32_t PrimaryPressureChannel() const { return FPrimaryPressureChannel; }
+    int32_t PrimaryHumidityChannel() const { return FPrimaryHumidityChannel; }
+
+    // Replaces the whole configuration by the one the text describes, or raises
+    // EKestrinConfigStringError (the object may then be partly changed).
+    void ParseConfiguration(const QString &text);
+    QString ConfigurationString() const;
+    void ResetChannels();
+    bool IsChannelAvailable(int channel) const;
+    TChannelTypeSet AllowedChannelTypes(int channel) const;
+    int ChannelCount() const;
+    QString ModelName() const { return ModelToName(FModel); }
+    QString ModelLetter() const { return ModelToLetter(FModel); }
+    bool IsPrimary(int channel) const;
+    bool HasPrimaryPressure() const { return FPrimaryPressureChannel > 0; }
+    void SaveConfigurationToXml(QDomElement &element) const;
+    void LoadConfigurationFromXml(const QDomElement &element);
+
+    // --- measurement ---------------------------------------------------
+    double Value(int channel) const;
+    void SetValue(int channel, double value);
+    double Time() const { return FTime; }
+    void SetTime(double time) { FTime = time; }
+    const QString &RawText() const { return FRawText; }
+    uint8_t FrameStatus() const { return FFrameStatus; }
+    bool IsChannelPresent(int channel) const;
+
+  protected:
+    static void CheckChannel(int channel);
+
+    std::array<double, KestrinChannels> FValues;
+    std::array<TChannelType, KestrinChannels> FChannelTypes;
+    QString FRawText;
+    double FTime = 0.0;
+    int32_t FPrimaryTemperatureChannel = 0;
+    int32_t FPrimaryPressureChannel = 0;
+    int32_t FPrimaryHumidityChannel = 0;
+    TSondeModel FModel = sm1E;
+    TTransmissionType FTransmissionType = ttRaw;
+    uint8_t FFrameStatus = 0;
+};

@@ -1,0 +1,83 @@
+#pragma once
+// Number formatting and parsing with the system default locale, string
+// splitting and joining, the date-time encoding, and checked pixel arithmetic.
+#include "foundation/Errors.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// The number and time settings of the system default locale: the locale that
+// the process environment names at the moment of the call (LC_ALL, else
+// LC_NUMERIC for numbers and LC_TIME for times, else LANG; "C", "POSIX" or
+// nothing mean English conventions). Never the user's current Qt locale.
+struct TFormatSettings
+{
+    QLocale NumberLocale;
+    QLocale TimeLocale;
+    QChar DecimalSeparator;
+    QString LongTimeFormat;  // Qt time pattern, without a time-zone part
+    QString ShortTimeFormat; // Qt time pattern, without a time-zone part
+    QString ShortMonthName(int month) const; // 1..12, e.g. "Dec"
+};
+
+TFormatSettings GetSystemFormatSettings();
+
+// Fixed-point text with exactly `decimals` digits after the separator, at 15
+// significant digits, no thousands separators; halves round away from zero.
+// Non-finite values give "INF", "-INF" or "NAN" rather than failing.
+QString FormatFixed(double value, int decimals);
+QString FormatFixed(double value, int decimals, const TFormatSettings &settings);
+
+// General format: the shortest text of at most `precision` significant
+// digits; scientific ("1.5E-7", "1E20") for very small or very large values.
+QString FormatGeneral(double value, int precision = 15);
+QString FormatGeneral(double value, int precision, const TFormatSettings &settings);
+
+// Parses a decimal number written with the system decimal separator. Raises
+// EConvertError for an empty text, trailing garbage, another separator, and
+// for anything that is not a finite number ("nan", "inf", 1e999).
+double StrToFloatSystem(const QString &text);
+double StrToFloatSystem(const QString &text, const TFormatSettings &settings);
+// Like StrToFloatSystem, without the exception.
+bool TryStrToFloatSystem(const QString &text, double &value, const TFormatSettings &settings);
+
+// Decimal integer with optional sign; EConvertError otherwise (also on overflow).
+int32_t StrToInt32(const QString &text);
+// "true"/"false" in any letter case, or a number (0 is false); EConvertError otherwise.
+bool StrToBool(const QString &text);
+QString BoolToStr(bool value); // "true" / "false"
+
+QStringList SplitString(const QString &delimiter, const QString &text);
+QString JoinStrings(const QString &delimiter, const QStringList &list);
+
+// Date-times are days since 30 December 1899 00:00 local time; the fraction is
+// the time of day. Log files store this encoding.
+double DateTimeToDays(const QDateTime &dateTime);
+QDateTime DaysToDateTime(double days);
+double NowDays();
+double TodayDays();
+// The time of day of a date-time in the system long time format.
+QString FormatLongTime(double days);
+QString FormatLongTime(double days, const TFormatSettings &settings);
+// "_mmm_dd_yyyy_hhnn": abbreviated month, day, year, hours and minutes,
+// as used in proposed file names (Kestrin_Dec_07_2026_1306.txt).
+QString FormatFileStamp(const QDateTime &dateTime);
+
+// Checked pixel arithmetic: nothing wraps silently.
+int32_t CheckedAdd(int32_t a, int32_t b);      // EIntOverflow
+int32_t CheckedSubtract(int32_t a, int32_t b); // EIntOverflow
+int32_t CheckedMultiply(int32_t a, int32_t b); // EIntOverflow
+// Rounds to the nearest integer, halves to the even neighbour. ERangeError
+// when the result does not fit 32 bits, EMathError for a non-finite value.
+int32_t RoundToInt32(long double value);
+
+// The platform's default font of pens, labels and titles (pixel-sized, so
+// that print scaling multiplies pixels).
+QFont DefaultFont();
+// Per-process set-up shared by the program, the tools and the tests: font
+// substitutions so that "Courier" is a real fixed-pitch face everywhere.
+void InitialiseProcess();

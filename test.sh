@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test through CTest.
+# Exit status is non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/bootstrap
+build=${VENTREL_BUILD_DIR:-build}
+jobs=${VENTREL_JOBS:-$(nproc)}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$jobs"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"

@@ -1,0 +1,50 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <cstdlib>
+
+bool WaitFor(const std::function<bool()> &cond, std::chrono::milliseconds deadline)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > deadline.count())
+            return cond();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+static const char *const LocaleVariables[4] = {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"};
+
+LocaleGuard::LocaleGuard(const char *name)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (const char *v = std::getenv(LocaleVariables[i]))
+            FSaved[i] = std::string(v);
+        unsetenv(LocaleVariables[i]);
+    }
+    setenv("LC_ALL", name, 1);
+}
+
+LocaleGuard::~LocaleGuard()
+{
+    for (int i = 0; i < 4; ++i) {
+        if (FSaved[i])
+            setenv(LocaleVariables[i], FSaved[i]->c_str(), 1);
+        else
+            unsetenv(LocaleVariables[i]);
+    }
+}
+
+QByteArray ReadFileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Shared helpers for the test programs.
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+// Runs the Qt event loop until cond() is true or the deadline passes;
+// returns the final value of cond(). Never a fixed sleep.
+bool WaitFor(const std::function<bool()> &cond,
+             std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+// Switches the process locale environment (LC_ALL, LC_NUMERIC, LC_TIME, LANG)
+// for the lifetime of the guard and restores the previous values afterwards.
+class LocaleGuard
+{
+  public:
+    explicit LocaleGuard(const char *name);
+    ~LocaleGuard();
+    LocaleGuard(const LocaleGuard &) = delete;
+    LocaleGuard &operator=(const LocaleGuard &) = delete;
+
+  private:
+    std::optional<std::string> FSaved[4];
+};
+
+// Reads a whole file as bytes (empty when it cannot be read).
+QByteArray ReadFileBytes(const QString &path);
