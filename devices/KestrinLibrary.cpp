@@ -3,9 +3,14 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 
-namespace {
+#include <cmath>
 
-constexpr double NoValueMarker = -9999.0;
+bool IsNoValue(double value)
+{
+    return std::isfinite(value) && std::nearbyint(value) == NoValue;
+}
+
+namespace {
 
 struct TModelInfo
 {
@@ -79,7 +84,7 @@ QString ChannelTypeLetter(TChannelType type)
 
 TKestrinResult::TKestrinResult()
 {
-    FValues.fill(NoValueMarker);
+    FValues.fill(NoValue);
     FChannelTypes.fill(ctUnavailable);
     FTime = TodayDays();
     ResetChannels();
@@ -143,7 +148,7 @@ void TKestrinResult::ResetChannels()
     FPrimaryTemperatureChannel = 0;
     FPrimaryPressureChannel = 0;
     FPrimaryHumidityChannel = 0;
-    FValues.fill(NoValueMarker);
+    FValues.fill(NoValue);
 }
 
 bool TKestrinResult::IsPrimary(int channel) const

@@ -9,12 +9,20 @@
 
 #include <QDomElement>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
 enum TSondeModel : uint8_t { sm1E = 0, sm1M = 1, sm1R = 2, sm3M = 3 };
 
 enum TTransmissionType : uint8_t { ttRaw = 0, ttProcessed = 1 };
+
+enum TFrameStatus : uint8_t { fsData = 0, fsInvalid = 1, fsConfiguration = 2 };
+
+// The no-value marker of a missing or implausible value. A value is no value
+// when it rounds to -9999; never compare it exactly.
+constexpr double NoValue = -9999.0;
+bool IsNoValue(double value);
 
 constexpr int KestrinChannels = 10;
 
@@ -89,8 +97,32 @@ class TKestrinResult : public TObject
     double Time() const { return FTime; }
     void SetTime(double time) { FTime = time; }
     const QString &RawText() const { return FRawText; }
-    uint8_t FrameStatus() const { return FFrameStatus; }
+    uint8_t FrameStatus() const { return FFrameStatus; } // TFrameStatus
     bool IsChannelPresent(int channel) const;
+
+    // Stores the frame text, classifies it and decodes it. Raises
+    // EKestrinInvalidDataError for a raw frame that cannot be decoded (the
+    // object then holds the text with every value at the no-value marker).
+    void SetFrame(const QString &text);
+    bool IsConfigurationFrame() const;
+    bool IsInvalidFrame() const;
+    int RawFrameLength() const;
+    double PrimaryTemperature() const;
+    double PrimaryPressure() const;
+    double PrimaryHumidity() const;
+    int32_t PrimaryPressureChannelChecked() const;
+    bool HasValidPrimaryTemperature() const;
+    bool HasValidPrimaryPressure() const;
+    bool HasValidPrimaryHumidity() const;
+    bool HasAnyError() const;
+    int DecimalPlaces(int channel) const;
+    void ColumnNames(QStringList &list) const;
+    void UnitTexts(QStringList &list) const;
+    void ColumnHeadings(QStringList &list) const;
+    void FormatValues(QStringList &list) const;
+    // Sets every unused or unavailable channel, and every value outside its
+    // plausible range, to the no-value marker.
+    void ApplyRangeChecks();
 
   protected:
     static void CheckChannel(int channel);
