@@ -13,6 +13,8 @@
 #include <array>
 #include <cstdint>
 
+struct TFormatSettings;
+
 enum TSondeModel : uint8_t { sm1E = 0, sm1M = 1, sm1R = 2, sm3M = 3 };
 
 enum TTransmissionType : uint8_t { ttRaw = 0, ttProcessed = 1 };
@@ -56,6 +58,14 @@ QString ModelToLetter(TSondeModel model);
 TChannelType LetterToChannelType(const QString &letter);
 // The configuration letter of a type; empty for ctUnavailable.
 QString ChannelTypeLetter(TChannelType type);
+
+// Number of hexadecimal characters a channel of this type takes in a raw frame.
+int RawFieldWidth(TChannelType type);
+// The sensor curves, volts to engineering units; the no-value marker passes
+// through, and a voltage outside the temperature curve gives no value.
+double VoltsToTemperature(double volts); // degC
+double VoltsToPressure(double volts);    // mbar
+double VoltsToHumidity(double volts);    // %RH
 
 class TKestrinResult : public TObject
 {
@@ -107,6 +117,9 @@ class TKestrinResult : public TObject
     bool IsConfigurationFrame() const;
     bool IsInvalidFrame() const;
     int RawFrameLength() const;
+    // Converter counts of a channel to volts for the current model; the
+    // no-value marker passes through.
+    double CountsToVolts(double count, int channel) const;
     double PrimaryTemperature() const;
     double PrimaryPressure() const;
     double PrimaryHumidity() const;
@@ -120,12 +133,15 @@ class TKestrinResult : public TObject
     void UnitTexts(QStringList &list) const;
     void ColumnHeadings(QStringList &list) const;
     void FormatValues(QStringList &list) const;
+    void FormatValues(QStringList &list, const TFormatSettings &settings) const;
     // Sets every unused or unavailable channel, and every value outside its
     // plausible range, to the no-value marker.
     void ApplyRangeChecks();
 
   protected:
     static void CheckChannel(int channel);
+    void DecodeRaw();
+    void DecodeProcessed();
 
     std::array<double, KestrinChannels> FValues;
     std::array<TChannelType, KestrinChannels> FChannelTypes;
