@@ -1,0 +1,149 @@
+#include "devices/LogFormat.h"
+
+#include "foundation/CustomUtilities.h"
+
+#include <QFile>
+#include <cmath>
+
+namespace {
+
+// Date-times outside years 1 to 9999 do not name a day; a log field holding
+// one is as unreadable as one holding letters.
+constexpr double FirstDay = -693593.0; // 1 January 0001
+constexpr double EndDay = 2958466.0;   // 1 January 10000
+
+bool IsCalendarTime(double days)
+{
+    return days >= FirstDay && days < EndDay;
+}
+
+} // namespace
+
+QString FormatLogLine(const TKestrinResult &result)
+{
+    QStringList items;
+    result.FormatValues(items);
+    QString line;
+    qsizetype length = result.RawText().size();
+    for (const QString &item : items)
+        length += item.size() + 1;
+    line.reserve(length);
+    for (const QString &item : items) {
+        line += item;
+        line += QLatin1Char('\t');
+    }
+    line += result.RawText();
+    return line;
+}
+
+void ParseLogLine(const QString &line, TKestrinResult &result)
+{
+    for (int c = 1; c <= KestrinChannels; ++c)
+        result.SetValue(c, NoValue);
+
+    const TFormatSettings settings = GetSystemFormatSettings();
+    const QStringView text(line);
+    qsizetype pos = 0;
+    bool fieldsLeft = true;
+    // The next tab-separated field; false when the line has no more.
+    auto nextField = [&](QStringView &field) {
+        if (!fieldsLeft)
+            return false;
+        const qsizetype tab = text.indexOf(u'\t', pos);
+        field = tab < 0 ? text.mid(pos) : text.mid(pos, tab - pos);
+        fieldsLeft = tab >= 0;
+        pos = tab + 1;
+        return true;
+    };
+
+    QStringView field;
+    double time = 0.0;
+    nextField(field);
+    if (!TryStrToFloatSystem(field.toString(), time, settings) || !IsCalendarTime(time))
+        return;
+    result.SetTime(time);
+    if (!nextField(field)) // the time of day: written for people, not read
+        return;
+
+    std::array<double, KestrinChannels> values;
+    values.fill(NoValue);
+    for (int c = 1; c <= KestrinChannels; ++c) {
+        if (!result.IsChannelPresent(c))
+            continue;
+        if (!nextField(field))
+            return; // a line short of a field tells nothing reliable
+        if (field == u"Error")
+            continue;
+        if (!TryStrToFloatSystem(field.toString(), values[size_t(c - 1)], settings))
+            return;
+    }
+    for (int c = 1; c <= KestrinChannels; ++c)
+        result.SetValue(c, values[size_t(c - 1)]);
+    result.ApplyRangeChecks();
+}
+
+QStringList LogHeaderLines(const TKestrinResult &configuration, double launchElevation)
+{
+    const int32_t elevation = RoundToInt32(launchElevation);
+    QStringList headings;
+    configuration.ColumnHeadings(headings);
+    return {QStringLiteral("Kestrin Data\t") + configuration.ModelLetter(),
+            QStringLiteral("Configuration\t") + configuration.ConfigurationString(),
+            QStringLiteral("Launch Elevation (m):\t") + QString::number(elevation),
+            JoinStrings(QStringLiteral("\t"), headings)};
+}
+
+QByteArray EncodeLogLines(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += line.toLocal8Bit();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+TRunLog ReadRunLog(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ELogFileError(QStringLiteral("Could not open file ") + fileName);
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ELogFileError(QStringLiteral("Could not read file ") + fileName);
+    return ParseRunLog(contents, fileName);
+}
+
+TRunLog ParseRunLog(const QByteArray &contents, const QString &fileName)
+{
+    QStringList lines = QString::fromLocal8Bit(contents).split(QLatin1Char('\n'));
+    if (lines.last().isEmpty()) // the end of the last line, not a line of its own
+        lines.removeLast();
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+
+    if (lines.size() < 3)
+        throw ELogFileError(QStringLiteral("Log file %1 has fewer than three lines").arg(fileName));
+
+    // The second field of a header line.
+    auto headerValue = [&](int index) {
+        const QStringList fields = SplitString(QStringLiteral("\t"), lines[index]);
+        if (fields.size() < 2)
+            throw ELogFileError(
+                QStringLiteral("Line %1 of log file %2 has no tab").arg(index + 1).arg(fileName));
+        return fields[1];
+    };
+
+    TRunLog log;
+    log.Configuration.ParseConfiguration(headerValue(1));
+    const QString elevation = headerValue(2);
+    double metres = 0.0;
+    if (!TryStrToFloatSystem(elevation, metres, GetSystemFormatSettings()))
+        throw ELogFileError(QStringLiteral("The launch elevation %1 in line 3 of log file %2 is "
+                                           "not a number")
+                                .arg(elevation, fileName));
+    log.LaunchElevation = metres;
+    log.DataLines = lines.mid(4);
+    return log;
+}
