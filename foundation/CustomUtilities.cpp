@@ -357,17 +357,26 @@ double DateTimeToDays(const QDateTime &dateTime)
     return days + fraction;
 }
 
-QDateTime DaysToDateTime(double days)
+// Whole days since the epoch and milliseconds into the day; absurd values
+// count as the epoch itself.
+static void SplitDays(double days, qint64 &dayCount, qint64 &msecs)
 {
     if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
         days = 0.0;
     const double whole = std::floor(days);
-    qint64 msecs = qint64(std::llround((days - whole) * 86400000.0));
-    qint64 dayCount = qint64(whole);
+    msecs = qint64(std::llround((days - whole) * 86400000.0));
+    dayCount = qint64(whole);
     if (msecs >= 86400000) {
         msecs -= 86400000;
         ++dayCount;
     }
+}
+
+QDateTime DaysToDateTime(double days)
+{
+    qint64 dayCount = 0;
+    qint64 msecs = 0;
+    SplitDays(days, dayCount, msecs);
     return QDateTime(EpochDate().addDays(dayCount), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
@@ -379,7 +388,13 @@ QString FormatLongTime(double days) { return FormatLongTime(days, GetSystemForma
 
 QString FormatLongTime(double days, const TFormatSettings &settings)
 {
-    return settings.TimeLocale.toString(DaysToDateTime(days).time(), settings.LongTimeFormat);
+    // The time of day straight from the fraction: a local QDateTime would
+    // consult the time-zone database for every line of a log.
+    qint64 dayCount = 0;
+    qint64 msecs = 0;
+    SplitDays(days, dayCount, msecs);
+    return settings.TimeLocale.toString(QTime::fromMSecsSinceStartOfDay(int(msecs)),
+                                        settings.LongTimeFormat);
 }
 
 QString FormatFileStamp(const QDateTime &dateTime)
