@@ -2,11 +2,12 @@
 // QApplication, so fonts, images and widgets behave as in the program.
 #include <QApplication>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
+#include "ScriptedInteraction.h"
 #include "foundation/CustomUtilities.h"
 
 int main(int argc, char **argv)
@@ -20,5 +21,10 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     InitialiseProcess();
-    return RUN_ALL_TESTS();
+    // No test may open a real modal dialog: unscripted ones fail the test.
+    TRefusingInteraction refusing;
+    InstallModalInteraction(&refusing);
+    const int result = RUN_ALL_TESTS();
+    InstallModalInteraction(nullptr);
+    return result;
 }

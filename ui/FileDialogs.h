@@ -1,0 +1,94 @@
+#pragma once
+// The file and print dialog objects the windows keep. Commands set Filter,
+// DefaultExt and FileName, call Execute and read FileName back; the dialogs
+// themselves are shown through the installed TModalInteraction.
+#include "ui/ModalInteraction.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+// Translates a filter of "Description|*.EXT[;*.EXT2]|..." pairs into Qt name
+// filters. Matching stays case-insensitive as the pairs were meant: the
+// patterns of the description and of the pattern field are both listed.
+QStringList FilterToNameFilters(const QString &filter);
+// Appends "." + defaultExt when the file part of path has no extension.
+QString AddDefaultExt(const QString &path, const QString &defaultExt);
+
+class TFileDialog
+{
+  public:
+    virtual ~TFileDialog() = default;
+
+    const QString &Title() const { return FTitle; }
+    void SetTitle(const QString &value) { FTitle = value; }
+    const QString &Filter() const { return FFilter; }
+    void SetFilter(const QString &value) { FFilter = value; }
+    // Without the dot ("txt").
+    const QString &DefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const QString &value);
+    // The proposed name before Execute, the chosen path after a confirmed
+    // Execute; a cancelled Execute leaves it as it was.
+    const QString &FileName() const { return FFileName; }
+    void SetFileName(const QString &value) { FFileName = value; }
+
+    // Shows the dialog; true when the operator chose a file.
+    virtual bool Execute(QWidget *parent = nullptr) = 0;
+
+  protected:
+    TFileDialogRequest Request(TFileDialogKind kind) const;
+    QString FFileName;
+
+  private:
+    QString FTitle;
+    QString FFilter;
+    QString FDefaultExt;
+};
+
+class TOpenDialog : public TFileDialog
+{
+  public:
+    // When set (the default), a name that is not an existing file is refused
+    // with a message and the dialog is shown again.
+    bool FileMustExist() const { return FFileMustExist; }
+    void SetFileMustExist(bool value) { FFileMustExist = value; }
+
+    bool Execute(QWidget *parent = nullptr) override;
+
+  private:
+    bool FFileMustExist = true;
+};
+
+class TSaveDialog : public TFileDialog
+{
+  public:
+    // When set (the default), choosing an existing file asks before
+    // replacing it; No shows the dialog again.
+    bool OverwritePrompt() const { return FOverwritePrompt; }
+    void SetOverwritePrompt(bool value) { FOverwritePrompt = value; }
+
+    bool Execute(QWidget *parent = nullptr) override;
+
+  private:
+    bool FOverwritePrompt = true;
+};
+
+// Keeps one printer so that the operator's choices carry over between jobs.
+class TPrintDialog
+{
+  public:
+    TPrintDialog();
+    ~TPrintDialog();
+    TPrintDialog(const TPrintDialog &) = delete;
+    TPrintDialog &operator=(const TPrintDialog &) = delete;
+
+    // The configured printer, or nullptr when the operator cancelled.
+    QPrinter *Execute(QWidget *parent = nullptr);
+    QPrinter &Printer() { return *FPrinter; }
+
+  private:
+    std::unique_ptr<QPrinter> FPrinter;
+};
