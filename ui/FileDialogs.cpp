@@ -111,14 +111,7 @@ bool TSaveDialog::Execute(QWidget *parent)
         if (!typed || typed->isEmpty())
             return false;
         const QString path = AddDefaultExt(*typed, DefaultExt());
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            ModalInteraction().ShowMessage(
-                mkError, Title(), path + QStringLiteral("\nis a folder, not a file."), parent);
-            request.FileName = *typed;
-            continue;
-        }
-        if (FOverwritePrompt && info.exists() &&
+        if (FOverwritePrompt && QFileInfo::exists(path) &&
             !ModalInteraction().ShowMessage(
                 mkConfirmation, Title(),
                 path + QStringLiteral(" already exists.\nDo you want to replace it?"), parent)) {

@@ -103,19 +103,6 @@ TEST(SaveDialog, AsksBeforeReplacingAndShowsItselfAgainOnNo)
     EXPECT_EQ(script.Requests().size(), 5u);
 }
 
-TEST(SaveDialog, RefusesAFolder)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    TSaveDialog dialog;
-    TScriptedInteraction script;
-    script.ExpectSaveFile(dir.path());
-    script.ExpectError();
-    script.ExpectSaveFile(std::nullopt);
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_TRUE(dialog.FileName().isEmpty());
-}
-
 TEST(OpenDialog, FileMustExistAndTheDefaultExtensionFindsIt)
 {
     QTemporaryDir dir;
@@ -205,20 +192,6 @@ TEST(ScriptedInteraction, UnexpectedRequestsFailTheTestAndAnswerNegatively)
     // With no script at all the test programs refuse every dialog.
     EXPECT_NONFATAL_FAILURE(ModalInteraction().ShowError(QStringLiteral("x")),
                             "Unscripted modal interaction");
-}
-
-TEST(ScriptedInteraction, NestedScriptsRestoreTheOuterOne)
-{
-    TScriptedInteraction outer;
-    {
-        TScriptedInteraction inner;
-        inner.ExpectError();
-        ModalInteraction().ShowError(QStringLiteral("inner"));
-        EXPECT_EQ(inner.Requests().size(), 1u);
-    }
-    outer.ExpectError();
-    ModalInteraction().ShowError(QStringLiteral("outer"));
-    EXPECT_EQ(outer.Requests().size(), 1u);
 }
 
 TEST(ScriptedInteraction, DialogsAreShownWorkedAndClosed)
