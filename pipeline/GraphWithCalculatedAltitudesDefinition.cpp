@@ -1,0 +1,62 @@
+#include "pipeline/GraphWithCalculatedAltitudesDefinition.h"
+
+#include "foundation/CustomUtilities.h"
+#include "foundation/LocalUtilities.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool Qualifies(const TDataPacket &packet)
+{
+    return packet.HasTemperature() && packet.HasPressure() && packet.HasAltitude();
+}
+
+} // namespace
+
+void TGraphWithCalculatedAltitudesDefinition::CalculateAltitudeLabels(
+    const TDataPacketList &packets, int32_t first)
+{
+    TAxisDefinition &axis = AltitudeAxis();
+    const int32_t labelCount = axis.LabelCount();
+    const int32_t count = int32_t(packets.size());
+    int32_t index = std::max(first, 0);
+    if (!FLastPacket) {
+        index = 0;
+        while (index < count && !Qualifies(packets[size_t(index)]))
+            ++index;
+        if (index >= count)
+            return;
+        FLastPacket = packets[size_t(index)];
+        ++index;
+    }
+    for (; index < count; ++index) {
+        const TDataPacket &packet = packets[size_t(index)];
+        if (!Qualifies(packet))
+            continue;
+        for (int32_t i = 1; i <= labelCount; ++i)
+            UpdateAltitudeLabel(axis.GetLabel(i), *FLastPacket, packet);
+        FLastPacket = packet;
+    }
+}
+
+bool TGraphWithCalculatedAltitudesDefinition::UpdateAltitudeLabel(TGraphLabelDefinition &label,
+                                                                  const TDataPacket &previous,
+                                                                  const TDataPacket &current) const
+{
+    const double p = label.Value();
+    if (!IsBetween(p, previous.Pressure(), current.Pressure()))
+        return false;
+    const TDataPacket &reference =
+        std::fabs(p - previous.Pressure()) < std::fabs(p - current.Pressure()) ? previous : current;
+    const double tk = CelsiusToKelvin(reference.Temperature());
+    const double tv = reference.HasHumidity()
+                          ? VirtualTemperature(tk, reference.Humidity(), reference.Pressure())
+                          : tk;
+    double z = HypsometricAltitude(reference.Pressure(), reference.Altitude(), p, tv);
+    if (FLengthUnit == luFeet)
+        z = MetersToFeet(z);
+    label.SetText(QString::number(RoundToInt32(z)));
+    return true;
+}
