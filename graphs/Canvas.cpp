@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -141,11 +142,84 @@ void TCanvas::MoveTo(int32_t x, int32_t y)
     FPenPos = QPoint(x, y);
 }
 
+bool TCanvas::ThinPen() const
+{
+    return FPen.width() <= 1 && FPen.style() == Qt::SolidLine &&
+           FPen.brush().style() == Qt::SolidPattern && FPen.color().alpha() == 255 && CanStamp();
+}
+
+void TCanvas::ThinLine(QPoint from, QPoint to)
+{
+    // Pixels from `from` up to but excluding `to`, stepping along the longer
+    // axis; only those on the image are visited, so lines of any length cost
+    // at most one image width or height.
+    const int64_t dx = int64_t(to.x()) - from.x(), dy = int64_t(to.y()) - from.y();
+    const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    if (adx == 0 && ady == 0)
+        return;
+    const bool xMajor = adx >= ady;
+    const int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const int64_t majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int64_t minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int64_t majorStart = xMajor ? from.x() : from.y();
+    const int64_t minorStart = xMajor ? from.y() : from.x();
+    const int64_t majorLimit = xMajor ? FImage->width() : FImage->height();
+    const int64_t minorLimit = xMajor ? FImage->height() : FImage->width();
+
+    // The steps i in [0, major) whose major coordinate lies on the image.
+    int64_t first, last;
+    if (majorStep > 0)
+        first = std::max<int64_t>(0, -majorStart),
+        last = std::min(major - 1, majorLimit - 1 - majorStart);
+    else
+        first = std::max<int64_t>(0, majorStart - (majorLimit - 1)),
+        last = std::min(major - 1, majorStart);
+    if (first > last)
+        return;
+
+    // Minor offset of step i: round(i * minor / major), halves towards the end,
+    // i.e. floor((2 i minor + major) / (2 major)), carried on incrementally.
+    const int64_t twoMajor = 2 * major;
+#if defined(__SIZEOF_INT128__)
+    const __int128 numerator = (__int128)2 * first * minor + major;
+    int64_t offset = int64_t(numerator / twoMajor);
+    int64_t remainder = int64_t(numerator % twoMajor);
+#else
+    const long double exact = ((long double)2 * first * minor + major) / twoMajor;
+    int64_t offset = int64_t(std::floor(exact));
+    int64_t remainder = int64_t(2 * first * minor + major - offset * twoMajor);
+#endif
+    auto *bits = reinterpret_cast<uint32_t *>(FImage->bits());
+    const qsizetype stride = FImage->bytesPerLine() / 4;
+    const uint32_t colour = 0xFF000000u | (FPen.color().rgb() & 0x00FFFFFFu);
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t m = majorStart + majorStep * i;
+        const int64_t n = minorStart + minorStep * offset;
+        if (n >= 0 && n < minorLimit) {
+            const int64_t x = xMajor ? m : n, y = xMajor ? n : m;
+            bits[y * stride + x] = colour;
+        }
+        remainder += 2 * minor;
+        if (remainder >= twoMajor)
+            remainder -= twoMajor, ++offset;
+    }
+}
+
+void TCanvas::ThinOutline(const QPoint *points, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        ThinLine(points[i], points[(i + 1) % count]);
+}
+
 void TCanvas::LineTo(int32_t x, int32_t y)
 {
     const QPoint end(x, y);
-    if (FPainter && end != FPenPos)
-        FPainter->drawLine(FPenPos, end);
+    if (FPainter && end != FPenPos) {
+        if (ThinPen())
+            ThinLine(FPenPos, end);
+        else if (FPen.style() != Qt::NoPen)
+            FPainter->drawLine(FPenPos, end);
+    }
     FPenPos = end;
 }
 
@@ -153,8 +227,13 @@ void TCanvas::Polyline(const QPoint *points, int32_t count)
 {
     if (count <= 0)
         return;
-    if (FPainter && count > 1)
-        FPainter->drawPolyline(points, count);
+    if (FPainter && count > 1) {
+        if (ThinPen())
+            for (int32_t i = 1; i < count; ++i)
+                ThinLine(points[i - 1], points[i]);
+        else if (FPen.style() != Qt::NoPen)
+            FPainter->drawPolyline(points, count);
+    }
     FPenPos = points[count - 1];
 }
 
@@ -196,14 +275,35 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 void TCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     QRect r;
-    if (FPainter && OutlineRect(x1, y1, x2, y2, FImage, FPen.width(), r))
+    if (!FPainter || !OutlineRect(x1, y1, x2, y2, FImage, FPen.width(), r))
+        return;
+    if (!ThinPen()) {
         FPainter->drawRect(r);
+        return;
+    }
+    if (FBrush.style() != Qt::NoBrush && r.width() > 1 && r.height() > 1)
+        FPainter->fillRect(r.adjusted(1, 1, 0, 0), FBrush);
+    const QPoint corners[4] = {r.topLeft(), QPoint(r.left() + r.width(), r.top()),
+                               QPoint(r.left() + r.width(), r.top() + r.height()),
+                               QPoint(r.left(), r.top() + r.height())};
+    ThinOutline(corners, 4);
 }
 
 void TCanvas::Polygon(const QPoint *points, int32_t count)
 {
-    if (FPainter && count > 0)
+    if (!FPainter || count <= 0)
+        return;
+    if (!ThinPen()) {
         FPainter->drawPolygon(points, count);
+        return;
+    }
+    if (FBrush.style() != Qt::NoBrush) {
+        FPainter->save();
+        FPainter->setPen(Qt::NoPen);
+        FPainter->drawPolygon(points, count);
+        FPainter->restore();
+    }
+    ThinOutline(points, count);
 }
 
 void TCanvas::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2)

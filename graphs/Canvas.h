@@ -17,6 +17,8 @@
 //   with the brush and no outline.
 // - TextOut puts the text's top-left corner at the point, in the font's
 //   colour, over a transparent background.
+// - Lines step along their longer axis; the other coordinate is rounded
+//   with halves moving towards the end point.
 // Antialiasing is off for shapes and text alike: the layout is pixel
 // arithmetic and must land on the pixels it computed.
 #include <QBrush>
@@ -133,6 +135,12 @@ class TCanvas
 
   private:
     void ApplyPen();
+    // One-pixel solid lines are rasterised here rather than by QPainter,
+    // which leaves out the end with the larger coordinate instead of the end
+    // point, and so loses corners of closed outlines.
+    bool ThinPen() const;
+    void ThinLine(QPoint from, QPoint to);
+    void ThinOutline(const QPoint *points, int32_t count);
     QFont RenderFont() const;
 
     QImage *FImage = nullptr;
