@@ -96,6 +96,7 @@ TCanvas::~TCanvas()
 
 void TCanvas::ApplyPen()
 {
+    FPenPixel = 0xFF000000u | (FPen.color().rgb() & 0x00FFFFFFu);
     if (!FPainter)
         return;
     QPen pen = FPen;
@@ -180,18 +181,21 @@ void TCanvas::ThinLine(QPoint from, QPoint to)
     // Minor offset of step i: round(i * minor / major), halves towards the end,
     // i.e. floor((2 i minor + major) / (2 major)), carried on incrementally.
     const int64_t twoMajor = 2 * major;
+    int64_t offset = 0, remainder = major;
+    if (first > 0) {
 #if defined(__SIZEOF_INT128__)
-    const __int128 numerator = (__int128)2 * first * minor + major;
-    int64_t offset = int64_t(numerator / twoMajor);
-    int64_t remainder = int64_t(numerator % twoMajor);
+        const __int128 numerator = (__int128)2 * first * minor + major;
+        offset = int64_t(numerator / twoMajor);
+        remainder = int64_t(numerator % twoMajor);
 #else
-    const long double exact = ((long double)2 * first * minor + major) / twoMajor;
-    int64_t offset = int64_t(std::floor(exact));
-    int64_t remainder = int64_t(2 * first * minor + major - offset * twoMajor);
+        const long double exact = ((long double)2 * first * minor + major) / twoMajor;
+        offset = int64_t(std::floor(exact));
+        remainder = int64_t(2 * first * minor + major - offset * twoMajor);
 #endif
+    }
     auto *bits = reinterpret_cast<uint32_t *>(FImage->bits());
     const qsizetype stride = FImage->bytesPerLine() / 4;
-    const uint32_t colour = 0xFF000000u | (FPen.color().rgb() & 0x00FFFFFFu);
+    const uint32_t colour = FPenPixel;
     for (int64_t i = first; i <= last; ++i) {
         const int64_t m = majorStart + majorStep * i;
         const int64_t n = minorStart + minorStep * offset;

@@ -146,6 +146,7 @@ class TCanvas
     QImage *FImage = nullptr;
     std::unique_ptr<QPainter> FPainter;
     QPen FPen;
+    uint32_t FPenPixel = 0xFF000000u; // the pen colour as an opaque pixel
     QBrush FBrush;
     TFont FFont;
     QPoint FPenPos;

@@ -39,13 +39,18 @@ void TGraphContext::Draw(TCanvas &canvas, const TGraphDefinition &definition,
     FDataGraph.FillMargins(canvas, &definition.Brush());
     for (int32_t i = 1; i <= definition.AxisCount(); ++i)
         DrawLabels(canvas, definition.GetAnyAxis(i));
+    DrawTitles(canvas, definition);
+    if (definition.LegendVisible())
+        DrawLegend(canvas, definition);
+}
+
+void TGraphContext::DrawTitles(TCanvas &canvas, const TGraphDefinition &definition)
+{
     for (int32_t i = 1; i <= definition.TitleCount(); ++i) {
         const TTitleDefinition &title = definition.GetTitle(i);
         FDataGraph.DrawTitle(canvas, title.Text(), &title.Font(), title.X(), title.Y(),
                              title.Side());
     }
-    if (definition.LegendVisible())
-        DrawLegend(canvas, definition);
 }
 
 void TGraphContext::DrawGridlines(TCanvas &canvas, const TAxisDefinition &axis)

@@ -33,6 +33,8 @@ class TGraphContext : public TObject
     virtual void DrawLabels(TCanvas &canvas, const TAxisDefinition &axis);
     virtual void DrawSeries(TCanvas &canvas, const TSeriesDefinition &series,
                             const TDataPointList &points);
+    // Every title of the definition, in order.
+    void DrawTitles(TCanvas &canvas, const TGraphDefinition &definition);
     void DrawLegend(TCanvas &canvas, const TGraphDefinition &definition);
 
   protected:

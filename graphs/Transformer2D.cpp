@@ -2,6 +2,9 @@
 
 #include "foundation/CustomUtilities.h"
 
+#include <cmath>
+#include <limits>
+
 TTransformer2D::TTransformer2D()
 {
     SetIdentity();
@@ -41,11 +44,31 @@ void TTransformer2D::Translate(double dx, double dy)
     FYT += dy;
 }
 
+namespace {
+
+// RoundToInt32 for the hot path: rounds half to even in the default rounding
+// mode without saving the floating-point environment (as nearbyint must),
+// which is most of the cost of a transform otherwise. Same errors.
+inline int32_t RoundPixel(long double value)
+{
+    if (!(value > -2147483649.0L && value < 2147483648.0L)) {
+        if (std::isnan(value) || std::isinf(value))
+            throw EMathError(QStringLiteral("Invalid floating point operation"));
+        throw ERangeError(QStringLiteral("Range check error"));
+    }
+    const long long r = std::llrintl(value);
+    if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max())
+        throw ERangeError(QStringLiteral("Range check error"));
+    return int32_t(r);
+}
+
+} // namespace
+
 void TTransformer2D::TransformLinear(double x, double y, int32_t &px, int32_t &py) const
 {
     const long double lx = x, ly = y;
-    const int32_t rx = RoundToInt32((long double)FXX * lx + (long double)FXY * ly + FXT);
-    const int32_t ry = RoundToInt32((long double)FYX * lx + (long double)FYY * ly + FYT);
+    const int32_t rx = RoundPixel((long double)FXX * lx + (long double)FXY * ly + FXT);
+    const int32_t ry = RoundPixel((long double)FYX * lx + (long double)FYY * ly + FYT);
     px = rx, py = ry;
 }
 

@@ -103,6 +103,31 @@ TEST(Canvas, LinesLeaveOutTheirEndPoint)
     EXPECT_FALSE(IsSet(poly, 8, 8));
 }
 
+// A line that starts or ends far off the image covers the same pixels on it
+// as the same line drawn whole on a larger image.
+TEST(Canvas, ClippingDoesNotMoveLines)
+{
+    const QPoint offset(3000, 2000);
+    const std::vector<std::pair<QPoint, QPoint>> lines = {
+        {{-2900, -1700}, {25, 12}}, {{31, -1999}, {2, 19}},    {{-7, 5}, {2950, 31}},
+        {{39, 39}, {-1003, -2000}}, {{-2999, 20}, {2999, 21}}, {{17, 1900}, {18, -1900}}};
+    for (const auto &[from, to] : lines) {
+        QImage small = NewGraphImage(40, 40), large = NewGraphImage(6040, 4040);
+        {
+            TCanvas canvas(small);
+            canvas.MoveTo(from.x(), from.y());
+            canvas.LineTo(to.x(), to.y());
+        }
+        {
+            TCanvas canvas(large);
+            canvas.MoveTo(from.x() + offset.x(), from.y() + offset.y());
+            canvas.LineTo(to.x() + offset.x(), to.y() + offset.y());
+        }
+        EXPECT_EQ(small, large.copy(offset.x(), offset.y(), 40, 40))
+            << from.x() << "," << from.y() << " -> " << to.x() << "," << to.y();
+    }
+}
+
 TEST(Canvas, ShapesStayInsideTheirBoxLessRightAndBottomEdge)
 {
     QImage image = NewGraphImage(24, 12);
