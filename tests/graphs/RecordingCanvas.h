@@ -1,15 +1,14 @@
 #pragma once
 // A canvas that draws nothing and records every primitive with the pen,
-// brush and font current at the time. Text measures are fixed so that layout
-// arithmetic can be checked to the pixel.
+// brush and font current at the time. Text measures are fixed (6 pixels a
+// character, 13 high) so that layout arithmetic can be checked to the pixel.
 #include "graphs/Canvas.h"
 
-#include <QString>
 #include <vector>
 
 struct TRecordedOp
 {
-    QString Kind; // "LineTo", "Polyline", "Ellipse", "Rectangle", "Polygon", "FillRect", "TextOut"
+    QString Kind;               // the primitive's name
     std::vector<QPoint> Points; // LineTo: from, to; boxes: corners; polygons: vertices
     QString Text;
     QPen Pen;
@@ -20,12 +19,7 @@ struct TRecordedOp
 class TRecordingCanvas : public TCanvas
 {
   public:
-    TRecordingCanvas() = default;
-
     std::vector<TRecordedOp> Ops;
-    // TextExtent gives CharWidth pixels per character and TextHeight pixels of height.
-    int32_t CharWidth = 6;
-    int32_t TextHeight = 13;
 
     void LineTo(int32_t x, int32_t y) override
     {
@@ -34,7 +28,7 @@ class TRecordingCanvas : public TCanvas
     }
     void Polyline(const QPoint *points, int32_t count) override
     {
-        Record("Polyline", std::vector<QPoint>(points, points + count));
+        Record("Polyline", {points, points + count});
         TCanvas::Polyline(points, count);
     }
     void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override
@@ -47,7 +41,7 @@ class TRecordingCanvas : public TCanvas
     }
     void Polygon(const QPoint *points, int32_t count) override
     {
-        Record("Polygon", std::vector<QPoint>(points, points + count));
+        Record("Polygon", {points, points + count});
     }
     void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override
     {
@@ -57,10 +51,7 @@ class TRecordingCanvas : public TCanvas
     {
         Record("TextOut", {QPoint(x, y)}, text);
     }
-    QSize TextExtent(const QString &text) override
-    {
-        return QSize(CharWidth * int32_t(text.size()), TextHeight);
-    }
+    QSize TextExtent(const QString &text) override { return QSize(6 * int(text.size()), 13); }
 
     std::vector<TRecordedOp> OfKind(const QString &kind) const
     {

@@ -1,5 +1,4 @@
 #include "pipeline/Graph.h"
-#include "foundation/CustomUtilities.h"
 #include "pipeline/GraphParameters.h"
 
 #include <QDomDocument>
@@ -7,8 +6,8 @@
 
 namespace {
 
-// A minimal graph kind: one series of (channel 1, pressure) on a linear
-// context, with a legend cell for it.
+// A minimal graph kind: one series of (channel 1, pressure), red markers on
+// screen, a blue legend marker.
 class TTestGraph : public TGraph
 {
   public:
@@ -18,24 +17,19 @@ class TTestGraph : public TGraph
         d.SetWidth(500);
         d.SetHeight(400);
         d.SetLabelDimension(gsLeft, 40);
-        d.SetLabelDimension(gsBottom, 30);
         auto series = std::make_unique<TSeriesDefinition>();
         series->SetRange(TDoubleRect(0, 1000, 100, 0));
         series->Marker().SetMarkerBrush(QBrush(Qt::red));
         d.AddSeries(std::move(series));
-        TLegendDefinition &legend = d.Legend();
-        legend.SetTop(70), legend.SetWidth(120), legend.SetRowHeight(30);
-        legend.SetMarkerX(10), legend.SetMarkerY(10), legend.SetTextX(40);
+        d.Legend().SetTop(70), d.Legend().SetWidth(120), d.Legend().SetMarkerX(10);
         auto cell = std::make_unique<TLegendCellDefinition>();
-        cell->SetText("A Temperature");
         cell->SetVisible(true);
         cell->Marker().SetMarkerBrush(QBrush(Qt::blue));
-        legend.AddCell(std::move(cell));
-        Clear();
+        d.Legend().AddCell(std::move(cell));
     }
     void AddData(const TDataPacketList &packets, int32_t first) override
     {
-        for (size_t i = size_t(std::max(first, 0)); i < packets.size(); ++i)
+        for (size_t i = size_t(first); i < packets.size(); ++i)
             FPointLists[0].push_back(TDataPoint(packets[i].Value(1), packets[i].Pressure()));
     }
     void Clear() override { FPointLists[0].clear(); }
@@ -43,6 +37,13 @@ class TTestGraph : public TGraph
     std::unique_ptr<QImage> CreatePrintImage() override
     {
         return DrawPrintImage(FContext, FPointLists);
+    }
+    void AddPoint(double value, double pressure)
+    {
+        TDataPacket packet;
+        packet.SetValue(1, value);
+        packet.SetPressure(pressure);
+        AddData({packet}, 0);
     }
 
   private:
@@ -61,47 +62,27 @@ bool HasColour(const QImage &image, const QRect &area, QRgb colour)
 
 } // namespace
 
-TEST(Graph, RedrawDrawsTheScreenDefinitionWithoutLegend)
+TEST(Graph, ScreenAndPrintImages)
 {
     TTestGraph graph;
-    EXPECT_TRUE(graph.Bitmap().isNull());
-    TDataPacket packet;
-    packet.SetValue(1, 50);
-    packet.SetPressure(500);
-    graph.AddData({packet}, 0);
+    graph.AddPoint(50, 500);
     graph.Redraw();
-    const QImage &bitmap = graph.Bitmap();
-    ASSERT_EQ(bitmap.size(), QSize(500, 400));
-    EXPECT_EQ(bitmap.dotsPerMeterX(), 3780);
-    EXPECT_TRUE(HasColour(bitmap, QRect(260, 170, 30, 30), qRgb(255, 0, 0)));
-    EXPECT_FALSE(HasColour(bitmap, QRect(0, 0, 500, 400), qRgb(0, 0, 255)));
-}
+    ASSERT_EQ(graph.Bitmap().size(), QSize(500, 400));
+    EXPECT_EQ(graph.Bitmap().dotsPerMeterX(), 3780);
+    EXPECT_TRUE(HasColour(graph.Bitmap(), QRect(260, 190, 30, 30), qRgb(255, 0, 0)));
+    EXPECT_FALSE(HasColour(graph.Bitmap(), graph.Bitmap().rect(), qRgb(0, 0, 255)));
 
-TEST(Graph, PrintImagesAreFiveTimesLargerWithTheLegend)
-{
-    TTestGraph graph;
-    TDataPacket packet;
-    packet.SetValue(1, 50);
-    packet.SetPressure(500);
-    graph.AddData({packet}, 0);
-    graph.Redraw();
     const std::unique_ptr<QImage> print = graph.CreatePrintImage();
     ASSERT_TRUE(print);
-    EXPECT_EQ(print->size(), QSize(3100, 2000));
-    EXPECT_EQ(print->dotsPerMeterX(), 3780);
-    // The legend strip (x >= 2500) shows the cell's blue marker; the series'
-    // red marker is in the plot area.
-    EXPECT_TRUE(HasColour(*print, QRect(2500, 350, 600, 200), qRgb(0, 0, 255)));
-    EXPECT_TRUE(HasColour(*print, QRect(1200, 900, 200, 200), qRgb(255, 0, 0)));
-    EXPECT_EQ(graph.PrintDefinition().ScaleFactor(), 5);
-    EXPECT_TRUE(graph.PrintDefinition().LegendVisible());
-    // The screen keeps its layout; its bitmap is empty until the next redraw.
+    EXPECT_EQ(print->size(), QSize(3100, 2000)); // (500 + 120) x 400, five times
+    EXPECT_TRUE(HasColour(*print, QRect(2500, 0, 600, 2000), qRgb(0, 0, 255)));
+    EXPECT_TRUE(HasColour(*print, QRect(1300, 950, 200, 200), qRgb(255, 0, 0)));
+    // The screen keeps its layout, hidden legend and size; its bitmap is
+    // empty until the next Redraw.
     EXPECT_EQ(graph.ScreenDefinition().Width(), 500);
     EXPECT_EQ(graph.ScreenDefinition().ScaleFactor(), 1);
     EXPECT_FALSE(graph.ScreenDefinition().LegendVisible());
     EXPECT_TRUE(graph.Bitmap().isNull());
-    graph.Redraw();
-    EXPECT_EQ(graph.Bitmap().size(), QSize(500, 400));
 }
 
 TEST(Graph, AFailedPrintLeavesTheBitmapAsItWas)
@@ -109,17 +90,11 @@ TEST(Graph, AFailedPrintLeavesTheBitmapAsItWas)
     TTestGraph graph;
     graph.Redraw();
     const QImage before = graph.Bitmap();
-    graph.ScreenDefinition().Legend().SetWidth(500000000); // 5 x 500000500 overflows
+    graph.ScreenDefinition().Legend().SetWidth(500000000); // five times 500000500 overflows
     EXPECT_THROW(graph.CreatePrintImage(), EIntOverflow);
     EXPECT_EQ(graph.Bitmap(), before);
-    EXPECT_FALSE(graph.Bitmap().isNull());
-
-    // A transformer error in the print pass: the bitmap is kept as well.
     graph.ScreenDefinition().Legend().SetWidth(120);
-    TDataPacket far;
-    far.SetValue(1, 1e12);
-    far.SetPressure(500);
-    graph.AddData({far}, 0);
+    graph.AddPoint(1e12, 500); // a pixel beyond 32 bits in the print pass
     EXPECT_THROW(graph.CreatePrintImage(), ERangeError);
     EXPECT_EQ(graph.Bitmap(), before);
 }
@@ -131,16 +106,13 @@ TEST(Graph, PaintTargetCopiesIntoTheTargetAtScreenSize)
     QImage target(10, 10, QImage::Format_RGB32);
     target.fill(Qt::green);
     graph.SetTarget(&target);
-    graph.PaintTarget(); // nothing drawn yet: resized, old content kept where it fits
+    graph.PaintTarget(); // nothing drawn yet: resized, the old picture kept
     ASSERT_EQ(target.size(), QSize(500, 400));
     EXPECT_EQ(target.pixel(5, 5), qRgb(0, 255, 0));
-
     graph.Redraw();
     graph.PaintTarget();
-    EXPECT_EQ(target.convertToFormat(QImage::Format_RGB32), graph.Bitmap());
-
-    // After a print image the screen bitmap is empty: the target keeps its picture.
-    const QImage shown = target;
+    EXPECT_EQ(target, graph.Bitmap());
+    const QImage shown = target; // after a print image there is nothing new to show
     graph.CreatePrintImage();
     graph.PaintTarget();
     EXPECT_EQ(target, shown);
@@ -152,56 +124,39 @@ class TOtherParameters : public TGraphParameters
 {
   public:
     QString ClassName() const override { return QStringLiteral("TOtherParameters"); }
-    std::unique_ptr<TGraphParameters> Clone() const override
-    {
-        auto copy = std::make_unique<TOtherParameters>();
-        copy->Assign(*this);
-        return copy;
-    }
     void Assign(const TGraphParameters &source) override
     {
         CheckSameClass(source);
         TGraphParameters::Assign(source);
-        Extra = dynamic_cast<const TOtherParameters &>(source).Extra;
     }
-    int Extra = 0;
 };
 
 } // namespace
 
-TEST(GraphParameters, DefaultsXmlAndAssignment)
+TEST(GraphParameters, XmlAndAssignment)
 {
     TGraphParameters p;
     EXPECT_EQ(p.Width(), 200);
     EXPECT_EQ(p.Height(), 200);
     p.SetWidth(640);
-    p.SetHeight(480);
     QDomDocument doc;
     QDomElement root = doc.createElement("StandardGraph");
     doc.appendChild(root);
     p.SaveToXML(root);
-    EXPECT_EQ(root.firstChildElement().tagName(), "Height");
-    EXPECT_EQ(root.firstChildElement().text(), "480");
-    EXPECT_EQ(root.lastChildElement().tagName(), "Width");
+    EXPECT_EQ(doc.toString(-1),
+              "<StandardGraph><Height>200</Height><Width>640</Width></StandardGraph>");
     TGraphParameters loaded;
     loaded.LoadFromXML(root);
     EXPECT_EQ(loaded.Width(), 640);
-    EXPECT_EQ(loaded.Height(), 480);
     root.lastChildElement().firstChild().setNodeValue("wide");
     EXPECT_THROW(loaded.LoadFromXML(root), EConvertError);
 
     TOtherParameters other;
-    other.Extra = 7;
-    other.SetWidth(10);
-    const std::unique_ptr<TGraphParameters> clone = other.Clone();
-    EXPECT_EQ(clone->ClassName(), "TOtherParameters");
-    EXPECT_EQ(clone->Width(), 10);
-    EXPECT_EQ(static_cast<TOtherParameters &>(*clone).Extra, 7);
     try {
         other.Assign(p);
         FAIL() << "assignment across classes accepted";
     } catch (const EGraphAssignmentError &e) {
         EXPECT_EQ(e.Message(), "Cannot assign TGraphParameters to TOtherParameters");
     }
-    EXPECT_EQ(other.Width(), 10);
+    EXPECT_EQ(other.Width(), 200);
 }
