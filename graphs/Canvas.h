@@ -3,7 +3,8 @@
 // QPainter on a QImage that keeps the pixel conventions the layout arithmetic
 // was designed for.
 //
-// Pixel conventions (those of the original platform's GDI):
+// Pixel conventions (those of the Windows GDI that the layout arithmetic was
+// designed for):
 // - LineTo draws from the pen position up to, but not including, the end
 //   point; the end point becomes the pen position. Pens of width 0 or 1 draw
 //   one-pixel lines; wider pens have round ends and round joins.
