@@ -1,0 +1,23 @@
+#pragma once
+// The about box: program name and version.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TfrmAbout : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    explicit TfrmAbout(QWidget *parent = nullptr);
+
+    QLabel &lblProgramName() const { return *FProgramName; }
+    QLabel &lblVersion() const { return *FVersion; }
+    QPushButton &btnOK() const { return *FOK; }
+
+  private:
+    QLabel *FProgramName = nullptr;
+    QLabel *FVersion = nullptr;
+    QPushButton *FOK = nullptr;
+};

@@ -1,0 +1,46 @@
+#include "ui/FrameSupport.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+namespace {
+// Room on each side of a button caption for the bevel and a little air.
+constexpr int ButtonCaptionPadding = 6;
+} // namespace
+
+QColor ButtonFaceColor()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
+void SetEditColor(QLineEdit &edit, const QColor &color)
+{
+    QPalette palette = edit.palette();
+    palette.setColor(QPalette::All, QPalette::Base, color);
+    edit.setPalette(palette);
+}
+
+QColor EditColor(const QLineEdit &edit)
+{
+    return edit.palette().color(QPalette::Active, QPalette::Base);
+}
+
+void FitButtonToCaption(QPushButton &button)
+{
+    const int caption = button.fontMetrics().horizontalAdvance(button.text());
+    button.setMinimumWidth(caption + 2 * ButtonCaptionPadding);
+}
+
+QFont TitleFont(const QFont &base)
+{
+    QFont font = base;
+    font.setBold(true);
+    if (font.pixelSize() > 0)
+        font.setPixelSize(font.pixelSize() * 5 / 4);
+    else
+        font.setPointSizeF(font.pointSizeF() * 1.25);
+    return font;
+}
