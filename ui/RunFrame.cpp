@@ -1,0 +1,37 @@
+#include "ui/RunFrame.h"
+
+#include "ui/FrameSupport.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfraRun::TfraRun(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fraRun"));
+    FAutoScroll = new QCheckBox(QStringLiteral("Auto Scroll"), this);
+    FAutoScroll->setObjectName(QStringLiteral("chkAutoScroll"));
+    FAutoScroll->setChecked(true);
+    FLed = new TLed(this);
+    FLed->setObjectName(QStringLiteral("ledRun"));
+    FLed->SetState(lsRed);
+    FRun = new QPushButton(QStringLiteral("Run"), this);
+    FRun->setObjectName(QStringLiteral("btnRun"));
+    FStop = new QPushButton(QStringLiteral("Stop"), this);
+    FStop->setObjectName(QStringLiteral("btnStop"));
+    FitButtonToCaption(*FRun);
+    FitButtonToCaption(*FStop);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
+    buttons->addWidget(FLed);
+    buttons->addWidget(FRun, 1);
+    buttons->addWidget(FStop, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(FAutoScroll);
+    layout->addLayout(buttons);
+}
