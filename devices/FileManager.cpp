@@ -3,7 +3,10 @@
 #include "devices/FileSlave.h"
 #include "foundation/WrapperClasses.h"
 
-TFileManager::TFileManager(QObject *owner) : TThreadedDeviceMaster(owner) { Initialise(); }
+TFileManager::TFileManager(QObject *owner) : TThreadedDeviceMaster(owner)
+{
+    Initialise();
+}
 
 TFileManager::~TFileManager() = default;
 

@@ -22,7 +22,8 @@ class TFileManager : public TThreadedDeviceMaster
     std::function<void(const QString &message)> OnError;
 
   protected:
-    std::unique_ptr<TThreadedDeviceSlave> CreateSlave(TThreadedDeviceMessageQueue &commands,
-                                                      TThreadedDeviceMessageQueue &results) override;
+    std::unique_ptr<TThreadedDeviceSlave>
+    CreateSlave(TThreadedDeviceMessageQueue &commands,
+                TThreadedDeviceMessageQueue &results) override;
     void ProcessResults() override;
 };

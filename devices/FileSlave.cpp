@@ -5,8 +5,7 @@
 #include <QFile>
 #include <algorithm>
 
-TFileSlave::TFileSlave(TThreadedDeviceMessageQueue &commands,
-                       TThreadedDeviceMessageQueue &results)
+TFileSlave::TFileSlave(TThreadedDeviceMessageQueue &commands, TThreadedDeviceMessageQueue &results)
     : TThreadedDeviceSlave(commands, results)
 {
     SetInterval(1000);

@@ -11,8 +11,15 @@ class TFileSlave : public TThreadedDeviceSlave
 {
   public:
     // Commands (data: TStringWrapper) and the one result (data: the message).
-    enum : int32_t { fcNewFile = 0, fcWriteLine = 1 };
-    enum : int32_t { frError = 1 };
+    enum : int32_t
+    {
+        fcNewFile = 0,
+        fcWriteLine = 1
+    };
+    enum : int32_t
+    {
+        frError = 1
+    };
 
     TFileSlave(TThreadedDeviceMessageQueue &commands, TThreadedDeviceMessageQueue &results);
 

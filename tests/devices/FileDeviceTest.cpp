@@ -63,7 +63,8 @@ TEST_F(TFileDeviceFixture, LinesOfOneSecondGoOutInOneAppend)
     ASSERT_TRUE(WaitFor([&] { return FileLines(path).size() > 1; }));
     // The first change seen already holds all of them.
     EXPECT_EQ(FileLines(path), QStringList{QStringLiteral("first")} + batch);
-    EXPECT_TRUE(ReadFileBytes(path).endsWith("line\t\xc2\xb0" "30\r\n"));
+    EXPECT_TRUE(ReadFileBytes(path).endsWith("line\t\xc2\xb0"
+                                             "30\r\n"));
     EXPECT_TRUE(Errors.isEmpty());
 }
 
@@ -82,8 +83,8 @@ TEST_F(TFileDeviceFixture, NewFileFlushesThePreviousOneFirst)
     Manager->NewFile(b);
     Write({QStringLiteral("b1")});
     ASSERT_TRUE(WaitFor([&] { return FileLines(b) == QStringList{QStringLiteral("b1")}; }));
-    EXPECT_EQ(FileLines(a), QStringList{QStringLiteral("before any file")} +
-                                Numbered(QStringLiteral("a"), 1, 3));
+    EXPECT_EQ(FileLines(a),
+              QStringList{QStringLiteral("before any file")} + Numbered(QStringLiteral("a"), 1, 3));
     EXPECT_EQ(FileLines(b), QStringList{QStringLiteral("b1")}); // truncated, nothing carried over
     EXPECT_TRUE(Errors.isEmpty());
 }
@@ -120,9 +121,8 @@ TEST_F(TFileDeviceFixture, LinesOfAnUnwritableFileAreNotCarriedIntoTheNext)
     const QString second = Path(QStringLiteral("second.txt"));
     Manager->NewFile(first);
     Write({QStringLiteral("for the first run")});
-    ASSERT_TRUE(WaitFor([&] {
-        return Errors.contains(QStringLiteral("Could not write to file ") + first);
-    }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Errors.contains(QStringLiteral("Could not write to file ") + first); }));
     Manager->NewFile(second);
     Write({QStringLiteral("for the second run")});
     ASSERT_TRUE(WaitFor([&] { return FileLines(second).size() == 1; }));

@@ -3,9 +3,9 @@
 #include "foundation/WrapperClasses.h"
 #include "support/TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <atomic>
-#include <QDeadlineTimer>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -20,7 +20,13 @@ class TCountedObject : public TObject
     ~TCountedObject() override { --LiveObjects; }
 };
 
-enum : int32_t { cmdPostThree = 1, cmdThrow = 2, cmdPostCounted = 3, cmdPostOne = 4 };
+enum : int32_t
+{
+    cmdPostThree = 1,
+    cmdThrow = 2,
+    cmdPostCounted = 3,
+    cmdPostOne = 4
+};
 
 class TTestSlave : public TThreadedDeviceSlave
 {
@@ -54,7 +60,8 @@ class TTestSlave : public TThreadedDeviceSlave
 class TTestMaster : public TThreadedDeviceMaster
 {
   public:
-    explicit TTestMaster(int32_t interval = 100) : TThreadedDeviceMaster(nullptr), FInterval(interval)
+    explicit TTestMaster(int32_t interval = 100)
+        : TThreadedDeviceMaster(nullptr), FInterval(interval)
     {
         Initialise();
     }
@@ -142,7 +149,8 @@ TEST(ThreadedDeviceQueue, IsFirstInFirstOutAndFreesWhatItRemoves)
     EXPECT_FALSE(queue.IsEmpty());
     {
         TThreadedDeviceMessageQueue dropped;
-        dropped.Push(std::make_unique<TThreadedDeviceMessage>(4, std::make_unique<TCountedObject>()));
+        dropped.Push(
+            std::make_unique<TThreadedDeviceMessage>(4, std::make_unique<TCountedObject>()));
     }
     EXPECT_EQ(LiveObjects, before + 1);
 }
@@ -186,7 +194,9 @@ TEST(ThreadedDeviceMaster, TimerDeliversOnTheOwnerThread)
 {
     TTestMaster master;
     Qt::HANDLE deliveredOn = nullptr;
-    master.OnResult = [&](const TThreadedDeviceMessage &) { deliveredOn = QThread::currentThreadId(); };
+    master.OnResult = [&](const TThreadedDeviceMessage &) {
+        deliveredOn = QThread::currentThreadId();
+    };
     master.PostCommand(cmdPostThree);
     ASSERT_TRUE(WaitFor([&] { return master.Events.size() == 3; }));
     EXPECT_EQ(deliveredOn, QThread::currentThreadId());

@@ -2,6 +2,7 @@
 // Shared helpers for the test programs.
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,3 +28,6 @@ class LocaleGuard
 
 // Reads a whole file as bytes (empty when it cannot be read).
 QByteArray ReadFileBytes(const QString &path);
+
+// A TCP port on 127.0.0.1 that was free a moment ago (for servers under test).
+uint16_t FreeLoopbackPort();
