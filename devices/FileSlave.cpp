@@ -1,5 +1,6 @@
 #include "devices/FileSlave.h"
 
+#include "devices/LogFormat.h"
 #include "foundation/WrapperClasses.h"
 
 #include <QFile>
@@ -21,8 +22,7 @@ void TFileSlave::ProcessCommands()
                 NewFile(text->Value);
                 break;
             case fcWriteLine:
-                FPendingLines += text->Value.toLocal8Bit();
-                FPendingLines += "\r\n";
+                FPendingLines += EncodeLogLines({text->Value});
                 break;
             default:
                 break;

@@ -119,23 +119,6 @@ double VoltsToCount(double volts, TSondeModel model, int channel)
     return volts * 1024.0 / 5.0;
 }
 
-int RawFieldWidth(TChannelType type)
-{
-    switch (type) {
-    case ctVoltage:
-    case ctTemperature:
-    case ctPressure:
-    case ctHumidity:
-        return 3;
-    case ctFrequency:
-        return 4;
-    case ctParallelByte:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 TChannelValues ChannelValues(const TKestrinResult &configuration, const TSondeReading &reading)
 {
     TChannelValues values;

@@ -51,8 +51,6 @@ double PressureToVolts(double mbar);
 double HumidityToVolts(double percent);
 // The converter count (not yet rounded) that reads as `volts` on a channel.
 double VoltsToCount(double volts, TSondeModel model, int channel);
-// Width in hexadecimal characters of a channel type's raw field (0: none).
-int RawFieldWidth(TChannelType type);
 
 using TChannelValues = std::array<double, KestrinChannels>; // index 0 is channel 1
 

@@ -4,9 +4,10 @@
 // ascent, or the raw frames of a recorded run log, at a steady rate.
 #include "SondeEncoder.h"
 
+#include "devices/LogFormat.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -103,31 +104,21 @@ struct TReplay
     QStringList Frames;
 };
 
-// The configuration (line 2) and the raw frame texts (the last field of
-// every data line) of a run log.
-TReplay ReadRunLog(const QString &path)
+// The configuration and the raw frame texts (the last field of every data
+// line) of a run log.
+TReplay ReadReplay(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        Fail(QStringLiteral("cannot read the run log %1: %2").arg(path, file.errorString()));
-    const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
     TReplay replay;
-    if (lines.size() < 4)
-        Fail(QStringLiteral("%1 is not a run log: it has fewer than four header lines").arg(path));
-    const QStringList second =
-        QString(lines.at(1)).remove(QLatin1Char('\r')).split(QLatin1Char('\t'));
-    if (second.size() < 2 || second.at(0) != QLatin1String("Configuration"))
-        Fail(QStringLiteral("%1 is not a run log: line 2 holds no configuration").arg(path));
-    replay.Configuration = second.at(1);
-    for (qsizetype i = 4; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        line.remove(QLatin1Char('\r'));
-        if (line.isEmpty())
-            continue;
-        const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
-        const QString raw = tab < 0 ? line : line.mid(tab + 1);
-        if (!raw.isEmpty())
-            replay.Frames << raw;
+    try {
+        const TRunLog log = ReadRunLog(path);
+        replay.Configuration = log.Configuration.ConfigurationString();
+        for (const QString &line : log.DataLines) {
+            const QString raw = line.mid(line.lastIndexOf(QLatin1Char('\t')) + 1);
+            if (!raw.isEmpty())
+                replay.Frames << raw;
+        }
+    } catch (const EVentrelError &e) {
+        Fail(QStringLiteral("cannot replay %1: %2").arg(path, e.Message()));
     }
     return replay;
 }
@@ -236,7 +227,7 @@ int main(int argc, char **argv)
     std::optional<TReplay> replay;
     QString configurationText = parser.value(QStringLiteral("config"));
     if (parser.isSet(QStringLiteral("replay"))) {
-        replay = ReadRunLog(parser.value(QStringLiteral("replay")));
+        replay = ReadReplay(parser.value(QStringLiteral("replay")));
         if (!parser.isSet(QStringLiteral("config")))
             configurationText = replay->Configuration;
     }
