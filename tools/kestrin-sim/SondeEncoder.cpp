@@ -21,6 +21,13 @@ constexpr TLayer Layers[] = {
 };
 constexpr double GravityOverGasConstant = 9.80665 / 287.053; // K/m
 
+// The layers are defined in geopotential metres; a balloon climbs geometric ones.
+double GeopotentialAltitude(double altitude)
+{
+    constexpr double EarthRadius = 6356766.0;
+    return EarthRadius * altitude / (EarthRadius + altitude);
+}
+
 const TLayer &LayerAt(double altitude)
 {
     const TLayer *layer = &Layers[0];
@@ -47,14 +54,14 @@ QString Decimal(double value, int decimals)
 
 double StandardTemperature(double altitude)
 {
-    const double h = Clamp(altitude, -500.0, 47000.0);
+    const double h = GeopotentialAltitude(Clamp(altitude, -500.0, 47000.0));
     const TLayer &layer = LayerAt(h);
     return KelvinToCelsius(layer.BaseTemperature + layer.Lapse * (h - layer.Base));
 }
 
 double StandardPressure(double altitude)
 {
-    const double h = Clamp(altitude, -500.0, 47000.0);
+    const double h = GeopotentialAltitude(Clamp(altitude, -500.0, 47000.0));
     const TLayer &layer = LayerAt(h);
     const double dh = h - layer.Base;
     if (layer.Lapse == 0.0)

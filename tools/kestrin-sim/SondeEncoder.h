@@ -40,8 +40,8 @@ class TStandardAscent
     double FBurstAltitude;
 };
 
-// Standard-atmosphere temperature (degC) and pressure (mbar) at an altitude
-// (m, up to 47 km).
+// Standard-atmosphere temperature (degC) and pressure (mbar) at a geometric
+// altitude (m, up to about 47 km).
 double StandardTemperature(double altitude);
 double StandardPressure(double altitude);
 
