@@ -189,17 +189,8 @@ class TExchange
             if (ready <= 0 || FStop)
                 continue;
 
-            if (fds[1].revents & POLLIN) {
-                const int source =
-                    ::accept4(FListener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (source >= 0) {
-                    if (sources.size() < MaxSources)
-                        sources.push_back(source);
-                    else
-                        ::close(source);
-                }
-            }
-
+            // Read the sources that were polled; a newly accepted one joins
+            // them for the next round.
             std::vector<int> open;
             for (size_t i = 0; i < sources.size(); ++i) {
                 int fd = sources[i];
@@ -221,6 +212,17 @@ class TExchange
                     open.push_back(fd);
                 } else {
                     CloseQuietly(fd); // the source has gone
+                }
+            }
+
+            if (fds[1].revents & POLLIN) {
+                const int source =
+                    ::accept4(FListener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+                if (source >= 0) {
+                    if (open.size() < MaxSources)
+                        open.push_back(source);
+                    else
+                        ::close(source);
                 }
             }
             sources.swap(open);
