@@ -438,7 +438,7 @@ int32_t RoundToInt32(long double value)
 {
     if (!std::isfinite(value))
         throw EMathError(QStringLiteral("Invalid floating point operation"));
-    const long double r = std::nearbyintl(value); // default rounding: halves to even
+    const long double r = std::rintl(value); // default rounding mode: halves to even
     if (r < (long double)std::numeric_limits<int32_t>::min() ||
         r > (long double)std::numeric_limits<int32_t>::max())
         throw ERangeError(QStringLiteral("Range check error"));
