@@ -81,10 +81,12 @@ TCanvas::TCanvas(QImage &image) : TCanvas()
     if (!image.isNull()) {
         FPainter = std::make_unique<QPainter>(&image);
         FPainter->setRenderHint(QPainter::Antialiasing, false);
-        FPainter->setRenderHint(QPainter::TextAntialiasing, false);
+        // Text is smoothed for reading; its extents are the same either way,
+        // so the layout still lands on the pixels it computed.
+        FPainter->setRenderHint(QPainter::TextAntialiasing, true);
         ApplyPen();
         FPainter->setBrush(FBrush);
-        FPainter->setFont(RenderFont());
+        FPainter->setFont(FFont.Font());
     }
 }
 
@@ -111,13 +113,6 @@ void TCanvas::ApplyPen()
     FPainter->setPen(pen);
 }
 
-QFont TCanvas::RenderFont() const
-{
-    QFont font = FFont.Font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-}
-
 void TCanvas::SetPen(const QPen &pen)
 {
     FPen = pen;
@@ -135,7 +130,7 @@ void TCanvas::SetFont(const TFont &font)
 {
     FFont = font;
     if (FPainter)
-        FPainter->setFont(RenderFont());
+        FPainter->setFont(FFont.Font());
 }
 
 void TCanvas::MoveTo(int32_t x, int32_t y)
@@ -336,7 +331,7 @@ void TCanvas::TextOut(int32_t x, int32_t y, const QString &text)
 
 QSize TCanvas::TextExtent(const QString &text)
 {
-    const QFontMetrics metrics(RenderFont(), FImage);
+    const QFontMetrics metrics(FFont.Font(), FImage);
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 

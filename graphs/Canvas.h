@@ -20,8 +20,9 @@
 //   colour, over a transparent background.
 // - Lines step along their longer axis; the other coordinate is rounded
 //   with halves moving towards the end point.
-// Antialiasing is off for shapes and text alike: the layout is pixel
-// arithmetic and must land on the pixels it computed.
+// Antialiasing is off for shapes: the layout is pixel arithmetic and must
+// land on the pixels it computed. Text is antialiased, which reads better at
+// the small sizes of labels and does not change text extents.
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -142,7 +143,6 @@ class TCanvas
     bool ThinPen() const;
     void ThinLine(QPoint from, QPoint to);
     void ThinOutline(const QPoint *points, int32_t count);
-    QFont RenderFont() const;
 
     QImage *FImage = nullptr;
     std::unique_ptr<QPainter> FPainter;
