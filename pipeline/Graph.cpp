@@ -20,14 +20,28 @@ void TGraph::SetDefinitions(std::unique_ptr<TGraphDefinition> screen,
 
 void TGraph::DrawScreenImage(TGraphContext &context, const TDataPointLists &pointLists)
 {
-    const TGraphDefinition &definition = *FScreenDefinition;
-    FBitmap = NewGraphImage(definition.Width(), definition.Height());
-    TCanvas canvas(FBitmap);
-    context.Draw(canvas, definition, pointLists);
+    DrawScreenImage([&](TCanvas &canvas, const TGraphDefinition &definition) {
+        context.Draw(canvas, definition, pointLists);
+    });
 }
 
 std::unique_ptr<QImage> TGraph::DrawPrintImage(TGraphContext &context,
                                                const TDataPointLists &pointLists)
+{
+    return DrawPrintImage([&](TCanvas &canvas, const TGraphDefinition &definition) {
+        context.Draw(canvas, definition, pointLists);
+    });
+}
+
+void TGraph::DrawScreenImage(const TDrawPass &pass)
+{
+    const TGraphDefinition &definition = *FScreenDefinition;
+    FBitmap = NewGraphImage(definition.Width(), definition.Height());
+    TCanvas canvas(FBitmap);
+    pass(canvas, definition);
+}
+
+std::unique_ptr<QImage> TGraph::DrawPrintImage(const TDrawPass &pass)
 {
     TGraphDefinition &print = *FPrintDefinition;
     print.Assign(*FScreenDefinition);
@@ -38,7 +52,7 @@ std::unique_ptr<QImage> TGraph::DrawPrintImage(TGraphContext &context,
     auto image = std::make_unique<QImage>(NewGraphImage(print.Width(), print.Height()));
     {
         TCanvas canvas(*image);
-        context.Draw(canvas, print, pointLists);
+        pass(canvas, print);
     }
     FBitmap = QImage();
     return image;

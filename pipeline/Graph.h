@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class TGraph : public TObject
@@ -55,6 +56,11 @@ class TGraph : public TObject
     // leaves Bitmap as it was.
     std::unique_ptr<QImage> DrawPrintImage(TGraphContext &context,
                                            const TDataPointLists &pointLists);
+    // The same contracts for a kind whose pass takes more than one point list
+    // per series: pass draws the definition it is given on the canvas.
+    using TDrawPass = std::function<void(TCanvas &canvas, const TGraphDefinition &definition)>;
+    void DrawScreenImage(const TDrawPass &pass);
+    std::unique_ptr<QImage> DrawPrintImage(const TDrawPass &pass);
 
   private:
     QImage *FTarget = nullptr;
