@@ -1,0 +1,43 @@
+#pragma once
+// The stepped values of an axis (gridlines, labels, curve points): first,
+// first + step, ... while the value does not pass last, accumulated by
+// repeated addition as the layouts of the graph kinds are defined.
+//
+// Settings read from a file skip the checks of the setters, and even checked
+// settings can ask for millions of values (a pressure interval of 0.0001).
+// The walk is therefore bounded: the graph kinds refuse such settings before
+// they change anything rather than exhaust memory or loop for ever.
+#include <cstdint>
+#include <vector>
+
+// No axis or curve gets more values than this.
+constexpr int32_t MaxAxisSteps = 1000;
+
+// Fills values with first, first + step, ... up to last (inclusive). False,
+// with values holding the first `limit` of them, when there would be more than
+// `limit` (a step too small for the range, or one that does not advance the
+// sum). A range that does not run from first up to last gives no values.
+inline bool AxisSteps(double first, double last, double step, std::vector<double> &values,
+                      int32_t limit = MaxAxisSteps)
+{
+    values.clear();
+    for (double x = first; x <= last; x += step) {
+        if (int32_t(values.size()) == limit)
+            return false;
+        values.push_back(x);
+    }
+    return true;
+}
+
+// The same walk downwards: first, first - step, ... while not below last.
+inline bool AxisStepsDown(double first, double last, double step, std::vector<double> &values,
+                          int32_t limit = MaxAxisSteps)
+{
+    values.clear();
+    for (double x = first; x >= last; x -= step) {
+        if (int32_t(values.size()) == limit)
+            return false;
+        values.push_back(x);
+    }
+    return true;
+}
