@@ -30,12 +30,12 @@ void CheckRange(const char *minName, int32_t minimum, const char *maxName, int32
 }
 
 // The walk from first to last in steps, as the build makes it.
-void CheckSteps(const char *what, double first, double last, double step)
+void CheckSteps(const char *what, int32_t first, int32_t last, int32_t step)
 {
     std::vector<double> values;
     if (!AxisSteps(first, last, step, values))
         throw ESkewTGraphParametersValueError(
-            BuildMessage(QStringLiteral("%1 from %2 to %3 in steps of %4 are more than %5")
+            BuildMessage(QStringLiteral("%1 from %2 to %3 in steps of %4 would be more than %5")
                              .arg(QLatin1String(what))
                              .arg(first)
                              .arg(last)
@@ -135,7 +135,11 @@ void TSkewTGraphParameters::LoadFromXML(const QDomElement &element)
 void TSkewTGraphParameters::LoadOwnFields(const QDomElement &element)
 {
     const TXmlReader reader(element);
-    ReadAt(reader, [&] { TGraphParameters::LoadFromXML(element); });
+    // The size is read by the base class; checked here first so that a
+    // broken value is reported with its path.
+    reader.Integer(QStringLiteral("Height"));
+    reader.Integer(QStringLiteral("Width"));
+    TGraphParameters::LoadFromXML(element);
     FShowAltitude = reader.Boolean(QStringLiteral("ShowAltitude"));
     const TXmlReader temperature = reader.Child(QStringLiteral("TemperatureMarker"));
     ReadAt(temperature, [&] { FTemperatureMarker.LoadFromXML(temperature.Element()); });

@@ -101,7 +101,11 @@ void TStandardGraphParameters::LoadFromXML(const QDomElement &element)
 void TStandardGraphParameters::LoadOwnFields(const QDomElement &element)
 {
     const TXmlReader reader(element);
-    ReadAt(reader, [&] { TGraphParameters::LoadFromXML(element); });
+    // The size is read by the base class; checked here first so that a
+    // broken value is reported with its path.
+    reader.Integer(QStringLiteral("Height"));
+    reader.Integer(QStringLiteral("Width"));
+    TGraphParameters::LoadFromXML(element);
     FShowAltitude = reader.Boolean(QStringLiteral("ShowAltitude"));
     const TXmlReader pressure = reader.Child(QStringLiteral("PressureAxis"));
     FPressureInterval = pressure.Double(QStringLiteral("Interval"));

@@ -96,7 +96,11 @@ void TTimeGraphParameters::LoadFromXML(const QDomElement &element)
 void TTimeGraphParameters::LoadOwnFields(const QDomElement &element)
 {
     const TXmlReader reader(element);
-    ReadAt(reader, [&] { TGraphParameters::LoadFromXML(element); });
+    // The size is read by the base class; checked here first so that a
+    // broken value is reported with its path.
+    reader.Integer(QStringLiteral("Height"));
+    reader.Integer(QStringLiteral("Width"));
+    TGraphParameters::LoadFromXML(element);
     const TXmlReader time = reader.Child(QStringLiteral("TimeAxis"));
     FTimeInterval = time.Double(QStringLiteral("Interval"));
     FTimeMinimum = time.Double(QStringLiteral("Minimum"));

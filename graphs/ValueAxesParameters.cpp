@@ -15,6 +15,16 @@ QString Number(double value)
 
 } // namespace
 
+QString MessageNumber(double value)
+{
+    const TFormatSettings settings = GetSystemFormatSettings();
+    const QString fixed = FormatFixed(value, 1, settings);
+    double back = 0.0;
+    if (!std::isfinite(value) || (TryStrToFloatSystem(fixed, back, settings) && back == value))
+        return fixed;
+    return FormatGeneral(value, 15, settings);
+}
+
 // ---------------------------------------------------------------- TValueAxesParameters
 
 TValueAxesParameters::TValueAxesParameters() = default;
@@ -175,20 +185,21 @@ std::vector<double> TValueAxesParameters::CheckIndependentAxis(const QString &na
 {
     const QString operation = QStringLiteral("BuildFromParameters");
     if (!(interval > 0))
-        RaiseValueError(
-            Message(operation, QStringLiteral("%1 Interval(%2) <= 0").arg(name, Number(interval))));
+        RaiseValueError(Message(
+            operation, QStringLiteral("%1 Interval(%2) <= 0").arg(name, MessageNumber(interval))));
     if (!(minimum < maximum))
-        RaiseRangeError(Message(
-            operation,
-            QStringLiteral("%1 Min(%2) >= Max(%3)").arg(name, Number(minimum), Number(maximum))));
+        RaiseRangeError(
+            Message(operation, QStringLiteral("%1 Min(%2) >= Max(%3)")
+                                   .arg(name, MessageNumber(minimum), MessageNumber(maximum))));
     if (!std::isfinite(minimum) || !std::isfinite(maximum))
-        RaiseValueError(Message(operation, QStringLiteral("%1 Min(%2) and Max(%3) must be finite")
-                                               .arg(name, Number(minimum), Number(maximum))));
+        RaiseValueError(
+            Message(operation, QStringLiteral("%1 Min(%2) and Max(%3) must be finite")
+                                   .arg(name, MessageNumber(minimum), MessageNumber(maximum))));
     std::vector<double> values;
     if (!AxisSteps(minimum, maximum, interval, values))
         RaiseValueError(
             Message(operation, QStringLiteral("%1 Interval(%2) gives more than %3 gridlines")
-                                   .arg(name, Number(interval))
+                                   .arg(name, MessageNumber(interval))
                                    .arg(MaxAxisSteps)));
     return values;
 }
@@ -197,29 +208,30 @@ std::vector<double> TValueAxesParameters::CheckValueAxes() const
 {
     const QString operation = QStringLiteral("BuildFromParameters");
     if (!(FDependentInterval > 0))
-        RaiseValueError(
-            Message(operation,
-                    QStringLiteral("Dependent Interval(%1) <= 0").arg(Number(FDependentInterval))));
+        RaiseValueError(Message(
+            operation,
+            QStringLiteral("Dependent Interval(%1) <= 0").arg(MessageNumber(FDependentInterval))));
     for (int32_t i = 1; i <= ValueAxisCount; ++i) {
         const double minimum = FDependentMinimum[size_t(i - 1)];
         const double maximum = FDependentMaximum[size_t(i - 1)];
         // Equal ends would divide by zero in the label step of B and C and in
         // every mapping of the axis.
         if (!(minimum < maximum))
-            RaiseRangeError(Message(operation, QStringLiteral("Axis %1: Min(%2) >= Max(%3)")
-                                                   .arg(i)
-                                                   .arg(Number(minimum), Number(maximum))));
+            RaiseRangeError(
+                Message(operation, QStringLiteral("Axis %1: Min(%2) >= Max(%3)")
+                                       .arg(i)
+                                       .arg(MessageNumber(minimum), MessageNumber(maximum))));
         if (!std::isfinite(minimum) || !std::isfinite(maximum))
             RaiseValueError(
                 Message(operation, QStringLiteral("Axis %1: Min(%2) and Max(%3) must be finite")
                                        .arg(i)
-                                       .arg(Number(minimum), Number(maximum))));
+                                       .arg(MessageNumber(minimum), MessageNumber(maximum))));
     }
     std::vector<double> positions;
     if (!AxisSteps(FDependentMinimum[0], FDependentMaximum[0], FDependentInterval, positions))
         RaiseValueError(
             Message(operation, QStringLiteral("Dependent Interval(%1) gives more than %2 gridlines")
-                                   .arg(Number(FDependentInterval))
+                                   .arg(MessageNumber(FDependentInterval))
                                    .arg(MaxAxisSteps)));
     // The axis of each series, in the order the layout visits them; the
     // message is that of the lookup the layout makes.

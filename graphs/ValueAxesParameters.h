@@ -88,6 +88,10 @@ class TValueAxesParameters : public TGraphParameters
     std::array<TMarkerDefinition, ChannelCount> FDataMarkers;
 };
 
+// A number in a layout check's message: one decimal as the setters write,
+// unless that would misstate the value (an interval of 0.0001 is not "0.0").
+QString MessageNumber(double value);
+
 enum TValueAxisOrientation : uint8_t
 {
     voHorizontal = 0, // value axes along the bottom and top (Standard graph)

@@ -1,0 +1,49 @@
+// Whole images of the three graph kinds at their default settings with the
+// series looks the program starts with, against stored references, so that
+// a drawing regression is caught.
+#include "GraphKindsSupport.h"
+#include "graphs/SkewTGraph.h"
+#include "graphs/StandardGraph.h"
+#include "graphs/TimeGraph.h"
+
+namespace {
+
+constexpr int32_t ImageWidth = 600;
+constexpr int32_t ImageHeight = 450;
+
+template <class TParameters> TParameters SizedParameters()
+{
+    TParameters parameters;
+    parameters.SetWidth(ImageWidth);
+    parameters.SetHeight(ImageHeight);
+    StartupMarkers(parameters);
+    return parameters;
+}
+
+} // namespace
+
+TEST(GraphKindImages, StandardGraphMatchesItsReference)
+{
+    TStandardGraph graph;
+    graph.ApplyParameters(AscentDataParameters(), SizedParameters<TStandardGraphParameters>(),
+                          SyntheticAscent(), luMeters);
+    graph.Redraw();
+    ExpectMatchesReference(graph.Bitmap(), QStringLiteral("standard_graph"));
+}
+
+TEST(GraphKindImages, SkewTGraphMatchesItsReference)
+{
+    TSkewTGraph graph;
+    graph.ApplyParameters(SizedParameters<TSkewTGraphParameters>(), luMeters, SyntheticAscent());
+    graph.Redraw();
+    ExpectMatchesReference(graph.Bitmap(), QStringLiteral("skewt_graph"));
+}
+
+TEST(GraphKindImages, TimeGraphMatchesItsReference)
+{
+    TTimeGraph graph;
+    graph.ApplyParameters(AscentDataParameters(), SizedParameters<TTimeGraphParameters>(),
+                          SyntheticAscent());
+    graph.Redraw();
+    ExpectMatchesReference(graph.Bitmap(), QStringLiteral("time_graph"));
+}
