@@ -39,12 +39,16 @@ std::vector<TXmlReader> TXmlReader::ChildrenByPosition(int32_t count,
     for (QDomElement child = FElement.firstChildElement();
          !child.isNull() && int32_t(children.size()) < count; child = child.nextSiblingElement())
         children.push_back(TXmlReader(child, FPath + QLatin1Char('/') + child.tagName()));
+    if (FElement.isNull())
+        throw EListIndexError(QStringLiteral("%1 is missing; it must hold %2 \"%3\" elements")
+                                  .arg(FPath)
+                                  .arg(count)
+                                  .arg(childName));
     if (int32_t(children.size()) < count)
         throw EListIndexError(
-            QStringLiteral("%1 holds %2 %3 where %4 \"%5\" elements are needed")
-                .arg(FElement.isNull() ? FPath + QStringLiteral(" is missing and") : FPath)
+            QStringLiteral("%1 holds %2 elements; it must hold %3 \"%4\" elements")
+                .arg(FPath)
                 .arg(children.size())
-                .arg(children.size() == 1 ? QStringLiteral("element") : QStringLiteral("elements"))
                 .arg(count)
                 .arg(childName));
     return children;

@@ -23,7 +23,8 @@ class TXmlReader
     // The first child of that name, or a missing one.
     TXmlReader Child(const QString &name) const;
     // The first `count` child elements, whatever their names; EListIndexError
-    // naming this element and the expected children when there are fewer.
+    // naming this element and the expected children when there are fewer or
+    // the element is missing.
     std::vector<TXmlReader> ChildrenByPosition(int32_t count, const QString &childName) const;
 
     // The value of the named child; EConvertError naming the child's path

@@ -47,3 +47,21 @@ TEST(GraphKindImages, TimeGraphMatchesItsReference)
     graph.Redraw();
     ExpectMatchesReference(graph.Bitmap(), QStringLiteral("time_graph"));
 }
+
+// The graph thread may draw, print or add packets before any settings
+// arrive: the built-in layout must carry that.
+TEST(GraphKindImages, FreshGraphsDrawBeforeAnySettings)
+{
+    TStandardGraph standard;
+    TSkewTGraph skewT;
+    TTimeGraph time;
+    const TDataPacketList packets = SyntheticAscent(5);
+    for (TGraph *graph : std::initializer_list<TGraph *>{&standard, &skewT, &time}) {
+        graph->AddData(packets, 0);
+        EXPECT_NO_THROW(graph->Redraw());
+        EXPECT_EQ(graph->Bitmap().size(), QSize(200, 200));
+        EXPECT_EQ(graph->CreatePrintImage()->size(), QSize(320 * 5, 200 * 5));
+    }
+    EXPECT_EQ(standard.PointLists()[0].size(), 5u);
+    EXPECT_EQ(skewT.TemperaturePoints().size(), 5u);
+}

@@ -211,11 +211,11 @@ TEST(GraphSettingsXml, BrokenElementsFailAndChangeNothing)
               "convert: KestrinGraphs/StandardGraph/DependentInterval: 'nan' is not a valid "
               "floating point value");
     EXPECT_EQ(failure(remove("DependentAxes", "Axis")),
-              "index: KestrinGraphs/StandardGraph/DependentAxes holds 2 elements where 3 "
-              "\"Axis\" elements are needed");
+              "index: KestrinGraphs/StandardGraph/DependentAxes holds 2 elements; it must hold 3 "
+              "\"Axis\" elements");
     EXPECT_EQ(failure(remove("", "SeriesGroup")),
-              "index: KestrinGraphs/StandardGraph/SeriesGroup is missing and holds 0 elements "
-              "where 10 \"Series\" elements are needed");
+              "index: KestrinGraphs/StandardGraph/SeriesGroup is missing; it must hold 10 "
+              "\"Series\" elements");
     EXPECT_EQ(failure([](QDomElement &e) {
                   QDomElement marker = e.firstChildElement("SeriesGroup")
                                            .lastChildElement()
