@@ -38,7 +38,9 @@ std::vector<TXmlReader> TXmlReader::ChildrenByPosition(int32_t count,
     std::vector<TXmlReader> children;
     for (QDomElement child = FElement.firstChildElement();
          !child.isNull() && int32_t(children.size()) < count; child = child.nextSiblingElement())
-        children.push_back(TXmlReader(child, FPath + QLatin1Char('/') + child.tagName()));
+        children.push_back(TXmlReader(
+            child,
+            QStringLiteral("%1/%2[%3]").arg(FPath, child.tagName()).arg(children.size() + 1)));
     if (FElement.isNull())
         throw EListIndexError(QStringLiteral("%1 is missing; it must hold %2 \"%3\" elements")
                                   .arg(FPath)

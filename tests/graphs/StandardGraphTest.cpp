@@ -2,6 +2,7 @@
 #include "GraphKindsSupport.h"
 #include "RecordedTexts.h"
 #include "graphs/SkewTGraphParameters.h"
+#include "graphs/TimeGraph.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -106,8 +107,6 @@ TEST(StandardGraph, SetterChecksAndMessages)
               "Std:SetPressureAxis: Min(0.0) must be > 0");
     EXPECT_EQ(MessageOf<ERange>([&] { p.SetPressureAxis(500, 500); }),
               "Std:SetPressureAxis: Min(500.0) >= Max(500.0)");
-    EXPECT_EQ(MessageOf<EValue>([&] { p.SetPressureAxis(-2.5); }),
-              "Std:SetPressureAxis: Interval(-2.5) <= 0");
     EXPECT_EQ(MessageOf<EValue>([&] { p.SetDependentAxis(std::nan("")); }),
               "Std:SetDependentAxis: Interval(NAN) <= 0");
     EXPECT_EQ(MessageOf<ERange>([&] { p.SetDependentAxis(2, 7, 3); }),
@@ -118,10 +117,6 @@ TEST(StandardGraph, SetterChecksAndMessages)
               "Std:SetDependentAxisShown: Axis index 1 is out of range");
     EXPECT_EQ(MessageOf<EIndex>([&] { p.GetDataMarker(11); }),
               "Std:GetDataMarker: Marker index 11 is out of range");
-    EXPECT_EQ(MessageOf<EIndex>([&] { p.SetSeriesAxis(0, 1); }),
-              "Std:SetSeriesAxis: Axis index 0 is out of range");
-    EXPECT_EQ(MessageOf<EIndex>([&] { p.GetDependentMax(0); }),
-              "Std:GetDependentMax: Axis index 0 is out of range");
     EXPECT_TRUE(p.GetDependentAxisShown(1));
     // Refusals change nothing.
     EXPECT_EQ(p, TStandardGraphParameters());
@@ -135,8 +130,14 @@ TEST(StandardGraph, SetterChecksAndMessages)
               "Cannot assign TSkewTGraphParameters to TStandardGraphParameters");
 }
 
-TEST(StandardGraph, LegendHidesUnusedAndPrimaryPressureChannels)
+TEST(StandardGraph, LegendHidesUnusedChannelsAndThePressureAxis)
 {
+    const auto shown = [](const TGraph &graph) {
+        QString flags;
+        for (int32_t i = 1; i <= 10; ++i)
+            flags += graph.ScreenDefinition().Legend().GetCell(i).Visible() ? '1' : '0';
+        return flags;
+    };
     TStandardGraph graph;
     TStandardGraphParameters parameters;
     parameters.SetSeriesAxis(3, 3);
@@ -145,11 +146,12 @@ TEST(StandardGraph, LegendHidesUnusedAndPrimaryPressureChannels)
     EXPECT_EQ(legend.GetCell(1).Text(), "A Temperature");
     EXPECT_EQ(legend.GetCell(3).Text(), "C Humidity");
     EXPECT_EQ(legend.GetCell(9).Text(), "A Unavailable");
-    QString shown;
-    for (int32_t i = 1; i <= 10; ++i)
-        shown += legend.GetCell(i).Visible() ? '1' : '0';
-    // Channel 2 is the primary pressure channel: the vertical axis.
-    EXPECT_EQ(shown, "1011000100");
+    // Channel 2 is the primary pressure channel: the vertical axis here, a
+    // plotted value in the Time graph.
+    EXPECT_EQ(shown(graph), "1011000100");
+    TTimeGraph time;
+    time.ApplyParameters(AscentDataParameters(), TTimeGraphParameters(), {});
+    EXPECT_EQ(shown(time), "1111000100");
 }
 
 TEST(StandardGraph, PointsComeFromPacketsWithAValidPressure)
@@ -174,24 +176,6 @@ TEST(StandardGraph, PointsComeFromPacketsWithAValidPressure)
     graph.Clear();
     EXPECT_TRUE(graph.PointLists()[0].empty());
     EXPECT_FALSE(graph.Screen().LastPacket().has_value());
-}
-
-TEST(StandardGraph, SeriesOnAHiddenAxisAreNotDrawnButKept)
-{
-    TStandardGraph graph;
-    TStandardGraphParameters parameters = Sized();
-    parameters.SetSeriesAxis(1, 2);
-    parameters.SetDependentAxisShown(2, false);
-    const TDataPacketList packets = SyntheticAscent(10);
-    graph.ApplyParameters(AscentDataParameters(), parameters, packets, luMeters);
-    EXPECT_FALSE(graph.ScreenDefinition().GetSeries(1).Visible());
-    EXPECT_FALSE(graph.ScreenDefinition().GetDependentAxis(2).Visible());
-    EXPECT_TRUE(graph.ScreenDefinition().GetSeries(2).Visible());
-    EXPECT_EQ(graph.PointLists()[0].size(), 10u);
-    parameters.SetDependentAxisShown(2, true);
-    graph.ApplyParameters(AscentDataParameters(), parameters, packets, luMeters);
-    EXPECT_TRUE(graph.ScreenDefinition().GetSeries(1).Visible());
-    EXPECT_EQ(graph.ScreenDefinition().GetSeries(1).Range(), TDoubleRect(0, 100, 1000, 1000));
 }
 
 // Settings a file can carry but no drawing can use are refused before the
@@ -272,16 +256,4 @@ TEST(StandardGraph, BadSettingsFromAFileAreRefusedAndChangeNothing)
     EXPECT_FALSE(graph.Screen().GetDependentAxis(1).Visible());
     EXPECT_FALSE(graph.Screen().GetSeries(1).Visible());
     graph.Redraw();
-}
-
-TEST(StandardGraph, PrintImageAddsTheLegendAtFiveTimesTheSize)
-{
-    TStandardGraph graph;
-    graph.ApplyParameters(AscentDataParameters(), Sized(300, 200), SyntheticAscent(10), luMeters);
-    graph.Redraw();
-    const std::unique_ptr<QImage> print = graph.CreatePrintImage();
-    EXPECT_EQ(print->size(), QSize((300 + 120) * 5, 200 * 5));
-    EXPECT_TRUE(graph.Bitmap().isNull());
-    EXPECT_FALSE(graph.ScreenDefinition().LegendVisible());
-    EXPECT_EQ(graph.ScreenDefinition().Width(), 300);
 }
