@@ -127,9 +127,10 @@ TEST(Canvas, TextHasATransparentBackgroundAndStartsAtItsCorner)
         for (int x = 0; x < 80; ++x) {
             const QRgb p = image.pixel(x, y);
             ASSERT_TRUE(qRed(p) == 255 && qBlue(p) == 0) << x << "," << y;
-            if (qGreen(p) < 255)
+            if (qGreen(p) < 255) {
                 EXPECT_TRUE(QRect(QPoint(10, 5), extent).adjusted(-1, 0, 1, 0).contains(x, y))
                     << x << "," << y;
+            }
             red += qGreen(p) < 64;
         }
     EXPECT_GT(red, 20);
