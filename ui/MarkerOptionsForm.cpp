@@ -48,6 +48,17 @@ QString StyleText(Qt::PenStyle style)
     }
 }
 
+// Shows the text, as the current item when it is one: an editable combo box
+// whose text names an item other than the current one picks that item when
+// its text field loses focus, and reports it as the operator's choice.
+void ShowComboText(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text);
+    if (index >= 0)
+        combo->setCurrentIndex(index);
+    combo->setEditText(text);
+}
+
 QLabel *NewCaption(const QString &text, QWidget *parent)
 {
     return new QLabel(text, parent);
@@ -146,7 +157,15 @@ TMarkerOptionsForm::TMarkerOptionsForm(QWidget *parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TMarkerOptionsForm::~TMarkerOptionsForm() = default;
+TMarkerOptionsForm::~TMarkerOptionsForm()
+{
+    // The controls outlive the dialog's own members by a moment; focus
+    // leaving them as they go must not reach the marker or the preview.
+    for (QWidget *control : std::initializer_list<QWidget *>{cmbMarkerShape, cmbLineStyle,
+                                                             speMarkerSize, speLineWidth})
+        control->disconnect(this);
+    cselMarker->OnSelectColor = nullptr;
+}
 
 QComboBox *TMarkerOptionsForm::NewListOnlyCombo(QWidget *parent, const QStringList &items,
                                                 const QString &text)
@@ -161,7 +180,7 @@ QComboBox *TMarkerOptionsForm::NewListOnlyCombo(QWidget *parent, const QStringLi
     combo->addItems(items);
     combo->lineEdit()->setReadOnly(true);
     combo->lineEdit()->installEventFilter(this);
-    combo->setEditText(text);
+    ShowComboText(combo, text);
     return combo;
 }
 
@@ -212,13 +231,13 @@ void TMarkerOptionsForm::LoadControls()
         speMarkerSize->setValue(FMarker.Size());
         cselMarker->SetColor(FMarker.MarkerBrush().color());
         speLineWidth->setValue(FMarker.LinePen().width());
-        cmbMarkerShape->setEditText(FMarker.ShapeName());
+        ShowComboText(cmbMarkerShape, FMarker.ShapeName());
         QString style = StyleText(FMarker.LinePen().style());
         if (style.isEmpty()) {
             style = StyleSolid;
             FMarker.LinePen().setStyle(Qt::SolidLine);
         }
-        cmbLineStyle->setEditText(style);
+        ShowComboText(cmbLineStyle, style);
     }
     Redraw();
 }
@@ -233,7 +252,7 @@ void TMarkerOptionsForm::ShapeChosen(const QString &text)
     else if (text == ShapeTriangle)
         shape = dmTriangle;
     else if (text != ShapeCircle)
-        cmbMarkerShape->setEditText(ShapeCircle);
+        ShowComboText(cmbMarkerShape, ShapeCircle);
     FMarker.SetShape(shape);
     Redraw();
 }
@@ -248,7 +267,7 @@ void TMarkerOptionsForm::StyleChosen(const QString &text)
     else if (text == StyleDot)
         style = Qt::DotLine;
     else if (text != StyleSolid)
-        cmbLineStyle->setEditText(StyleSolid);
+        ShowComboText(cmbLineStyle, StyleSolid);
     FMarker.LinePen().setStyle(style);
     Redraw();
 }

@@ -454,3 +454,31 @@ TEST(SpinLetter, StepsBetweenAAndCAndNeverBeyond)
     }
     EXPECT_THROW(spin.Up(), ESpinLetterError);
 }
+
+TEST(MarkerOptionsForm, ClosingWithAComboFocusedChangesNothing)
+{
+    // A combo box's text field losing focus (to another window, or when the
+    // dialog is destroyed) must neither choose an item nor touch the marker.
+    TMarkerSelector owner;
+    auto dialog = std::make_unique<TfrmMarkerSelector>(&owner);
+    TMarkerDefinition marker = RedSquare();
+    marker.LinePen().setStyle(Qt::DashLine);
+    RunDialog<TfrmMarkerSelector>(*dialog, marker, QDialog::Accepted, [&](TfrmMarkerSelector &d) {
+        d.activateWindow();
+        d.cmbMarkerShape->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return d.cmbMarkerShape->hasFocus(); }));
+        d.cmbLineStyle->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return d.cmbLineStyle->hasFocus(); }));
+        d.btnOK->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return d.btnOK->hasFocus(); }));
+    });
+    EXPECT_EQ(dialog->MarkerDefinition(), marker);
+
+    dialog = std::make_unique<TfrmMarkerSelector>(&owner);
+    dialog->MarkerDefinition().Assign(marker);
+    dialog->show();
+    dialog->activateWindow();
+    dialog->cmbMarkerShape->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return dialog->cmbMarkerShape->hasFocus(); }));
+    dialog.reset();
+}
