@@ -1,8 +1,10 @@
 // The series pages of the three graphs: rows, initial settings, the option
 // dialogs they open and the notifications they raise, driven headless.
+#include "foundation/CustomUtilities.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/ColorSelector.h"
 #include "ui/GraphSeriesFrame.h"
+#include "ui/MainControlFrame.h"
 #include "ui/MarkerSelector.h"
 #include "ui/SeriesOptionForm.h"
 #include "ui/SkewTGraphFrame.h"
@@ -12,6 +14,7 @@
 #include "ui/StandardGraphFrame.h"
 #include "ui/TimeGraphFrame.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,23 +55,26 @@ void Record(TfraChannelGraph &page, std::vector<TSeriesChange> &changes)
     };
 }
 
-QPoint OnPage(const QWidget *widget, const QWidget &page)
+QPoint OnPage(const QWidget *widget, const QWidget &pane)
 {
-    return widget->mapTo(&page, QPoint(0, 0));
+    return widget->mapTo(&pane, QPoint(0, 0));
 }
 
-// Every label shows its whole text inside the page.
-void CheckCaptionsReadable(QWidget &page)
+// Every label of the page shows its whole text inside the pane.
+void CheckCaptionsReadable(QWidget &page, QWidget &pane)
 {
+    int captions = 0;
     for (QLabel *label : page.findChildren<QLabel *>()) {
-        if (!label->isVisibleTo(&page) || label->text().isEmpty())
+        if (!label->isVisibleTo(&pane) || label->text().isEmpty())
             continue;
+        ++captions;
         SCOPED_TRACE(label->text().toStdString());
         EXPECT_GE(label->contentsRect().width(),
                   label->fontMetrics().horizontalAdvance(label->text()));
         EXPECT_GE(label->contentsRect().height(), label->fontMetrics().height());
-        EXPECT_TRUE(page.rect().contains(QRect(OnPage(label, page), label->size())));
+        EXPECT_TRUE(pane.rect().contains(QRect(OnPage(label, pane), label->size())));
     }
+    EXPECT_GT(captions, 0);
 }
 } // namespace
 
@@ -303,37 +309,45 @@ TEST(SeriesPages, SkewTRowsReportBothMarkersOnOkOnly)
 
 TEST(SeriesPages, PagesFitTheLeftPaneWithEveryCaptionReadable)
 {
-    TfraStandardGraph standard;
-    EXPECT_LE(standard.minimumSizeHint().width(), LeftPaneWidth);
-    ShowAndWait(standard);
-    // The longest type names, bold as for a primary channel.
-    for (int32_t channel = 1; channel <= 10; ++channel) {
-        TfraGraphSeries &row = standard.Series(channel);
-        row.SetChannelType(channel % 2 ? ctParallelByte : ctTemperature);
-        row.SetPrimary(true);
-    }
-    standard.Series(1).SetChannelType(ctUnavailable);
-    standard.Series(2).SetChannelType(ctPressure);
-    QCoreApplication::processEvents();
-    CheckCaptionsReadable(standard);
-    // Previews lie whole in the pane; columns line up with the title row.
-    for (int32_t channel = 1; channel <= 10; ++channel) {
-        const TfraGraphSeries &row = standard.Series(channel);
-        SCOPED_TRACE(channel);
-        if (row.mselMarker->isVisible()) {
-            EXPECT_TRUE(standard.rect().contains(
-                QRect(OnPage(row.mselMarker, standard), row.mselMarker->size())));
-            EXPECT_EQ(OnPage(row.lblAxis, standard).x(),
-                      OnPage(standard.lblAxisTitle, standard).x());
+    // On the main-control page, below the 94-pixel graph type panel, whatever
+    // the application's font.
+    const QFont saved = QApplication::font();
+    for (const QFont &font : {saved, DefaultFont()}) {
+        QApplication::setFont(font);
+        QWidget pane;
+        pane.setFixedSize(LeftPaneWidth, 648 - 94);
+        auto *control = new TfraMainControl(&pane);
+        control->resize(pane.size());
+        control->SetSeriesFrame(gtStandard, std::make_unique<TfraStandardGraph>());
+        control->SetSeriesFrame(gtSkewT, std::make_unique<TfraSkewTGraph>());
+        auto &standard = static_cast<TfraStandardGraph &>(*control->SeriesFrame(gtStandard));
+        // The longest type names, bold as for a primary channel.
+        for (int32_t channel = 1; channel <= 10; ++channel) {
+            TfraGraphSeries &row = standard.Series(channel);
+            row.SetChannelType(channel % 2 ? ctParallelByte : ctTemperature);
+            row.SetPrimary(true);
         }
-        EXPECT_EQ(OnPage(row.lblFunction, standard).x(),
-                  OnPage(standard.lblFunctionTitle, standard).x());
+        standard.Series(1).SetChannelType(ctUnavailable);
+        standard.Series(2).SetChannelType(ctPressure);
+        pane.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+        EXPECT_LE(control->minimumSizeHint().height(), pane.height());
+        CheckCaptionsReadable(standard, pane);
+        // Previews lie whole in the pane; columns line up with the title row.
+        for (int32_t channel = 1; channel <= 10; ++channel) {
+            const TfraGraphSeries &row = standard.Series(channel);
+            SCOPED_TRACE(channel);
+            if (row.mselMarker->isVisible()) {
+                EXPECT_TRUE(pane.rect().contains(
+                    QRect(OnPage(row.mselMarker, pane), row.mselMarker->size())));
+                EXPECT_EQ(OnPage(row.lblAxis, pane).x(), OnPage(standard.lblAxisTitle, pane).x());
+            }
+            EXPECT_EQ(OnPage(row.lblFunction, pane).x(),
+                      OnPage(standard.lblFunctionTitle, pane).x());
+        }
+        control->ShowSeriesPage(gtSkewT);
+        QCoreApplication::processEvents();
+        CheckCaptionsReadable(*control->SeriesFrame(gtSkewT), pane);
     }
-
-    TfraSkewTGraph skewT;
-    EXPECT_LE(skewT.minimumSizeHint().width(), LeftPaneWidth);
-    ShowAndWait(skewT);
-    CheckCaptionsReadable(skewT);
-    const QWidget *preview = skewT.fraDewpointSeries->mselMarker;
-    EXPECT_TRUE(skewT.rect().contains(QRect(OnPage(preview, skewT), preview->size())));
+    QApplication::setFont(saved);
 }
