@@ -1,0 +1,3 @@
+#include "ui/MarkerSelectorForm.h"
+
+TfrmMarkerSelector::TfrmMarkerSelector(QWidget *parent) : TMarkerOptionsForm(parent) {}

@@ -1,0 +1,3 @@
+#include "ui/SkewTSeriesOptionForm.h"
+
+TfrmSkewTSeriesOptions::TfrmSkewTSeriesOptions(QWidget *parent) : TMarkerOptionsForm(parent) {}
