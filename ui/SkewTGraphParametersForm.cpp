@@ -1,0 +1,92 @@
+#include "ui/SkewTGraphParametersForm.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+#include <tuple>
+
+TfrmSkewTGraphParameters::TfrmSkewTGraphParameters(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmSkewTGraphParameters"));
+    setWindowTitle(QStringLiteral("Graph Parameters"));
+
+    radAltitudeOn = new QRadioButton(QStringLiteral("On"), this);
+    radAltitudeOn->setObjectName(QStringLiteral("radAltitudeOn"));
+    radAltitudeOff = new QRadioButton(QStringLiteral("Off"), this);
+    radAltitudeOff->setObjectName(QStringLiteral("radAltitudeOff"));
+    radMeters = new QRadioButton(QStringLiteral("Meters"), this);
+    radMeters->setObjectName(QStringLiteral("radMeters"));
+    radFeet = new QRadioButton(QStringLiteral("Feet"), this);
+    radFeet->setObjectName(QStringLiteral("radFeet"));
+    radAltitudeOn->setChecked(true);
+    radMeters->setChecked(true);
+
+    // Each row is a choice of its own: buttons of one window would otherwise
+    // all exclude each other.
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    int row = 0;
+    for (auto [caption, first, second] :
+         {std::tuple(QStringLiteral("Altitude"), radAltitudeOn, radAltitudeOff),
+          std::tuple(QStringLiteral("Units"), radMeters, radFeet)}) {
+        auto *choice = new QButtonGroup(this);
+        choice->addButton(first);
+        choice->addButton(second);
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        grid->addWidget(first, row, 1);
+        grid->addWidget(second, row, 2);
+        ++row;
+    }
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmSkewTGraphParameters::SetUnits(TLengthUnit unit)
+{
+    (unit == luFeet ? radFeet : radMeters)->setChecked(true);
+}
+
+TLengthUnit TfrmSkewTGraphParameters::GetUnits() const
+{
+    return radFeet->isChecked() ? luFeet : luMeters;
+}
+
+void TfrmSkewTGraphParameters::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmSkewTGraphParameters::FormShow()
+{
+    (FParameters.ShowAltitude() ? radAltitudeOn : radAltitudeOff)->setChecked(true);
+}
+
+void TfrmSkewTGraphParameters::btnOkClick()
+{
+    FParameters.SetShowAltitude(radAltitudeOn->isChecked());
+    accept();
+}

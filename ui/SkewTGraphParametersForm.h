@@ -1,0 +1,45 @@
+#pragma once
+// TfrmSkewTGraphParameters: the parameter dialog of the Skew-T diagram:
+// whether the altitude axis is shown, and the unit of altitudes, which the
+// main window reads after the dialog closes.
+#include "foundation/LocalDefs.h"
+#include "graphs/SkewTGraphParameters.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QRadioButton;
+class QShowEvent;
+
+class TfrmSkewTGraphParameters : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    explicit TfrmSkewTGraphParameters(QWidget *parent = nullptr);
+
+    TSkewTGraphParameters &Parameters() { return FParameters; }
+    const TSkewTGraphParameters &Parameters() const { return FParameters; }
+    // The unit buttons: "Feet" for luFeet, "Meters" for anything else.
+    void SetUnits(TLengthUnit unit);
+    TLengthUnit GetUnits() const;
+
+    // The altitude buttons take the parameters' value; runs whenever the
+    // dialog is shown.
+    void FormShow();
+    // Stores the altitude choice and closes the dialog with OK.
+    void btnOkClick();
+
+    QRadioButton *radAltitudeOn = nullptr;
+    QRadioButton *radAltitudeOff = nullptr;
+    QRadioButton *radMeters = nullptr;
+    QRadioButton *radFeet = nullptr;
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+
+  private:
+    TSkewTGraphParameters FParameters;
+};
