@@ -107,6 +107,8 @@ class TKestrinResult : public TObject
     double Time() const { return FTime; }
     void SetTime(double time) { FTime = time; }
     const QString &RawText() const { return FRawText; }
+    // The frame text as stored in a log line, without decoding it again.
+    void SetRawText(const QString &text) { FRawText = text; }
     uint8_t FrameStatus() const { return FFrameStatus; } // TFrameStatus
     bool IsChannelPresent(int channel) const;
 
