@@ -1,0 +1,48 @@
+#pragma once
+// The graph settings document: the settings of the three graphs, the data
+// parameters, the displayed altitude unit, the graph shown and every recorded
+// line, in one XML file.
+//
+// Reading checks the whole document before anything is handed back, so a
+// caller that applies only a complete TGraphSettings is never left half
+// changed by a broken file.
+#include "foundation/Errors.h"
+#include "foundation/LocalDefs.h"
+#include "graphs/SkewTGraphParameters.h"
+#include "graphs/StandardGraphParameters.h"
+#include "graphs/TimeGraphParameters.h"
+#include "pipeline/DataParameters.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// A file that cannot be read, or that is not an XML document.
+VENTREL_DECLARE_ERROR(EGraphSettingsFileError, EFileError);
+
+struct TGraphSettings
+{
+    TStandardGraphParameters StandardParameters;
+    TSkewTGraphParameters SkewTParameters;
+    TTimeGraphParameters TimeParameters;
+    TDataParameters DataParameters;
+    TLengthUnit DisplayedUnit = luMeters;
+    TGraphType CurrentGraph = gtStandard;
+    QStringList RecordedLines;
+};
+
+// The file's bytes: the line <?xml version="1.0"?>, then the element tree
+// "KestrinGraphs"; lines end in CR LF; text in the system's 8-bit code page.
+QByteArray GraphSettingsToBytes(const TGraphSettings &settings);
+// Writes the document, replacing any file of that name only once the whole
+// document is written; EFileError when that fails.
+void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings);
+
+// Reads a document. An invalid configuration string raises
+// EKestrinConfigStringError unchanged. Any other problem raises an exception
+// whose message says where: EGraphSettingsFileError (unreadable, not XML,
+// with the line), EConvertError (a missing element or a value that is not
+// a number or boolean), EListIndexError (fewer than three "Axis" or ten
+// "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
+TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName);
+TGraphSettings ReadGraphSettings(const QString &fileName);

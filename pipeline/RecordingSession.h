@@ -1,0 +1,38 @@
+#pragma once
+// TRecordingSession: the recorded lines of a run and their way to the graph
+// thread, shared by live runs, Load Log, Load Graphs and the headless
+// renderer, so that replayed data takes the path of live frames.
+#include "devices/KestrinLibrary.h"
+#include "pipeline/DataBuffer.h"
+#include "pipeline/DataParameters.h"
+
+#include <QString>
+#include <QStringList>
+
+// A result of the configuration `configuration` read from a stored log
+// line. The frame's raw text (the field after the channel values) is kept
+// with it, so that the line can be written again without losing it.
+TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration);
+
+class TRecordingSession
+{
+  public:
+    // Posts into the graph thread's command buffer.
+    explicit TRecordingSession(TDataBuffer<TRawDataPacket> &commands);
+
+    const QStringList &RecordedLines() const { return FRecordedLines; }
+
+    // The result's log line is kept in the recorded lines and a copy of the
+    // result goes to the graph thread (command 0). Returns the line, for the
+    // log file of a live run.
+    QString RecordResult(const TKestrinResult &result);
+    // Empties the recorded lines and starts a new run in the graph thread
+    // (command 1 with a copy of the parameters).
+    void BeginNewRun(const TDataParameters &parameters);
+    // Records every stored log line, read with `configuration`.
+    void ReplayLines(const QStringList &lines, const TKestrinResult &configuration);
+
+  private:
+    TDataBuffer<TRawDataPacket> &FCommands;
+    QStringList FRecordedLines;
+};

@@ -1,0 +1,89 @@
+#include "pipeline/Report.h"
+
+namespace {
+
+bool IsBlank(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+} // namespace
+
+QStringList SplitReportFields(const QString &text)
+{
+    QStringList fields;
+    const qsizetype n = text.size();
+    qsizetype p = 0;
+    auto skipBlanks = [&] {
+        while (p < n && IsBlank(text[p]))
+            ++p;
+    };
+    // A comma that separates fields, not one inside a number such as 12,5.
+    auto isDelimiter = [&](qsizetype i) {
+        return text[i] == QLatin1Char(',') &&
+               !(i > 0 && i + 1 < n && text[i - 1].isDigit() && text[i + 1].isDigit());
+    };
+
+    skipBlanks();
+    while (p < n) {
+        QString field;
+        if (text[p] == QLatin1Char('"')) {
+            ++p;
+            while (p < n) {
+                if (text[p] == QLatin1Char('"')) {
+                    if (p + 1 < n && text[p + 1] == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                field += text[p++];
+            }
+        } else {
+            const qsizetype start = p;
+            while (p < n && !IsBlank(text[p]) && !isDelimiter(p))
+                ++p;
+            field = text.mid(start, p - start);
+        }
+        fields << field;
+        skipBlanks();
+        if (p < n && isDelimiter(p)) {
+            if (p + 1 == n)
+                fields << QString(); // a comma at the end closes an empty field
+            ++p;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+QStringList ReportLines(const QString &logFileName, const QStringList &headers,
+                        const QStringList &lefts, const QStringList &rights)
+{
+    QStringList lines{QStringLiteral("Kestrin Report"), QStringLiteral("LogFile: ") + logFileName,
+                      QString()};
+    const QChar tab = QLatin1Char('\t');
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        QStringList row{i == 0 ? QStringLiteral("Time") : QString()};
+        bool joinNext = false;
+        for (const QString &field : SplitReportFields(headers[i])) {
+            // Column names are "Ch1 T", "Ch2 P": one field of two words.
+            if (joinNext)
+                row.last() += QLatin1Char(' ') + field;
+            else
+                row << field;
+            joinNext = field.startsWith(QLatin1String("Ch"));
+        }
+        lines << row.join(tab);
+    }
+    for (qsizetype i = 0; i < rights.size(); ++i) {
+        if (rights[i].contains(QLatin1String("Error"), Qt::CaseInsensitive))
+            continue;
+        QStringList row{lefts.value(i)};
+        row << SplitReportFields(rights[i]);
+        lines << row.join(tab);
+    }
+    return lines;
+}

@@ -1,0 +1,179 @@
+#include "pipeline/GraphSettingsDocument.h"
+
+#include "support/TestSupport.h"
+
+#include <QDomDocument>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+TGraphSettings EditedSettings()
+{
+    TGraphSettings settings;
+    settings.StandardParameters.SetPressureAxis(200.0, 900.0);
+    settings.StandardParameters.SetShowAltitude(false);
+    settings.StandardParameters.SetSeriesAxis(3, 2);
+    settings.StandardParameters.SetDependentAxisShown(2, false);
+    settings.StandardParameters.GetDataMarker(4).SetShape(dmTriangle);
+    settings.SkewTParameters.SetShowAltitude(false);
+    settings.SkewTParameters.DewpointMarker().SetSize(12);
+    settings.TimeParameters.SetTimeAxis(0.0, 120.0);
+    settings.TimeParameters.SetTimeAxis(15.0);
+    settings.TimeParameters.SetDependentAxis(2, -5.5, 40.25);
+    settings.DataParameters.Configuration().ParseConfiguration(QStringLiteral("1MP:TPUVNNNF"));
+    settings.DataParameters.SetLaunchElevation(123.25);
+    settings.DisplayedUnit = luFeet;
+    settings.CurrentGraph = gtSkewT;
+    return settings;
+}
+
+// The document text after `change` was made to its element tree.
+QString Mutated(const QString &text, const std::function<void(QDomElement)> &change)
+{
+    QDomDocument document;
+    EXPECT_TRUE(document.setContent(text));
+    change(document.documentElement());
+    return document.toString();
+}
+
+QString Text(const TGraphSettings &settings)
+{
+    return QString::fromUtf8(GraphSettingsToBytes(settings));
+}
+
+TGraphSettings Parse(const QString &text)
+{
+    return ParseGraphSettings(text.toUtf8(), QStringLiteral("graphs.xml"));
+}
+
+// "<Class>: message" of what reading the text raises.
+QString Failure(const QString &text)
+{
+    try {
+        Parse(text);
+    } catch (const EKestrinConfigStringError &e) {
+        return QStringLiteral("EKestrinConfigStringError: ") + e.Message();
+    } catch (const EGraphSettingsFileError &e) {
+        return QStringLiteral("EGraphSettingsFileError: ") + e.Message();
+    } catch (const EConvertError &e) {
+        return QStringLiteral("EConvertError: ") + e.Message();
+    } catch (const EListIndexError &e) {
+        return QStringLiteral("EListIndexError: ") + e.Message();
+    } catch (const EGraphNodeNameError &e) {
+        return QStringLiteral("EGraphNodeNameError: ") + e.Message();
+    } catch (const std::exception &e) {
+        return QStringLiteral("other: ") + QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("<no error>");
+}
+
+} // namespace
+
+TEST(GraphSettingsDocument, SaveThenLoadRestoresEveryValue)
+{
+    LocaleGuard locale("C");
+    TGraphSettings saved = EditedSettings();
+    // Tabs, a trailing tab and markup characters survive.
+    saved.RecordedLines = {"46000.5\t12:00:00 PM\t15\tError\t7A00", "46000.6\t\t<&>\t"};
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Graphs.xml"));
+    WriteGraphSettings(file, saved);
+    const QByteArray bytes = ReadFileBytes(file);
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\"?>\r\n<KestrinGraphs>\r\n"));
+    EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n"));
+    EXPECT_TRUE(bytes.endsWith("</KestrinGraphs>\r\n"));
+
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(bytes));
+    QStringList names;
+    for (QDomElement e = document.documentElement().firstChildElement(); !e.isNull();
+         e = e.nextSiblingElement())
+        names << e.tagName();
+    EXPECT_EQ(names, QStringList({"StandardGraph", "SkewTGraph", "TimeGraph", "DataParameters",
+                                  "DisplayedAltitudeUnits", "CurrentGraph", "DataGroup"}));
+
+    const TGraphSettings loaded = ReadGraphSettings(file);
+    EXPECT_TRUE(loaded.StandardParameters == saved.StandardParameters);
+    EXPECT_TRUE(loaded.SkewTParameters == saved.SkewTParameters);
+    EXPECT_TRUE(loaded.TimeParameters == saved.TimeParameters);
+    EXPECT_EQ(loaded.DataParameters.Configuration().ConfigurationString(),
+              saved.DataParameters.Configuration().ConfigurationString());
+    EXPECT_EQ(loaded.DataParameters.LaunchElevation(), 123.25);
+    EXPECT_EQ(loaded.DisplayedUnit, luFeet);
+    EXPECT_EQ(loaded.CurrentGraph, gtSkewT);
+    EXPECT_EQ(loaded.RecordedLines, saved.RecordedLines);
+}
+
+TEST(GraphSettingsDocument, ToleratesWhatTheProgramNeverReliedOn)
+{
+    LocaleGuard locale("C");
+    TGraphSettings saved = EditedSettings();
+    QString text = Text(saved);
+    text.remove(QStringLiteral("<?xml version=\"1.0\"?>\r\n"));
+    text.replace(QStringLiteral("KestrinGraphs>"), QStringLiteral("SomethingElse>"));
+    text.replace(QStringLiteral(">Feet<"), QStringLiteral(">feet<"));
+    text.replace(QStringLiteral("<Configuration>"),
+                 QStringLiteral("<Configuration>1RP:TT_PUVVFFB</Configuration><Extra/>"
+                                "<Configuration>"));
+    text.replace(QStringLiteral("<DataGroup/>"), QString());
+    ASSERT_FALSE(text.contains(QStringLiteral("DataGroup")));
+
+    const TGraphSettings loaded = Parse(text);
+    EXPECT_EQ(loaded.DisplayedUnit, luMeters);
+    EXPECT_EQ(loaded.DataParameters.Configuration().ConfigurationString(),
+              saved.DataParameters.Configuration().ConfigurationString());
+    EXPECT_TRUE(loaded.RecordedLines.isEmpty());
+    EXPECT_TRUE(loaded.StandardParameters == saved.StandardParameters);
+}
+
+TEST(GraphSettingsDocument, BrokenDocumentsRaiseErrorsThatSayWhere)
+{
+    LocaleGuard locale("C");
+    TGraphSettings settings = EditedSettings();
+    const QString text = Text(settings);
+    auto edited = [&](const QString &from, const QString &to) {
+        QString copy = text;
+        EXPECT_TRUE(copy.contains(from)) << from.toStdString();
+        return copy.replace(from, to);
+    };
+
+    EXPECT_TRUE(Failure(text.left(text.size() / 2))
+                    .startsWith(QStringLiteral("EGraphSettingsFileError: graphs.xml is not an XML "
+                                               "document: ")));
+    EXPECT_TRUE(Failure(text.left(text.size() / 2)).contains(QStringLiteral("in line ")));
+    EXPECT_EQ(
+        Failure(edited(QStringLiteral("1MP:_T_P_UVNNNF"), QStringLiteral("1XP:TPU"))).left(27),
+        QStringLiteral("EKestrinConfigStringError: "));
+    EXPECT_TRUE(
+        Failure(Mutated(text, [](QDomElement root) {
+            QDomElement data = root.firstChildElement(QStringLiteral("DataParameters"));
+            data.removeChild(data.firstChildElement(QStringLiteral("Elevation")));
+        })).startsWith(QStringLiteral("EConvertError: KestrinGraphs/DataParameters/Elevation: ")));
+    EXPECT_EQ(Failure(Mutated(text,
+                              [](QDomElement root) {
+                                  root.removeChild(
+                                      root.firstChildElement(QStringLiteral("TimeGraph")));
+                              })),
+              QStringLiteral("EConvertError: KestrinGraphs/TimeGraph is missing"));
+    EXPECT_TRUE(Failure(edited(QStringLiteral("<Minimum>200</Minimum>"),
+                               QStringLiteral("<Minimum>two hundred</Minimum>")))
+                    .startsWith(QStringLiteral(
+                        "EConvertError: KestrinGraphs/StandardGraph/PressureAxis/Minimum: ")));
+    EXPECT_TRUE(Failure(Mutated(text,
+                                [](QDomElement root) {
+                                    QDomElement axes =
+                                        root.firstChildElement(QStringLiteral("StandardGraph"))
+                                            .firstChildElement(QStringLiteral("DependentAxes"));
+                                    axes.removeChild(axes.lastChildElement());
+                                }))
+                    .startsWith(QStringLiteral(
+                        "EListIndexError: KestrinGraphs/StandardGraph/DependentAxes holds 2")));
+    EXPECT_EQ(
+        Failure(edited(QStringLiteral(">SkewTGraph</CurrentGraph>"),
+                       QStringLiteral(">Pie</CurrentGraph>"))),
+        QStringLiteral(
+            "EGraphNodeNameError: KestrinGraphs/CurrentGraph: Pie is not a valid graph type"));
+}
