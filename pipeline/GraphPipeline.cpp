@@ -78,8 +78,9 @@ TGraphPipeline::TGraphPipeline()
 TGraphPipeline::TGraphPipeline(std::unique_ptr<TStandardGraph> standard,
                                std::unique_ptr<TSkewTGraph> skewT, std::unique_ptr<TTimeGraph> time)
     : FStandardGraph(std::move(standard)), FSkewTGraph(std::move(skewT)),
-      FTimeGraph(std::move(time)), FBase(TAltitudeBase::Start(FParameters.LaunchElevation()))
+      FTimeGraph(std::move(time))
 {
+    FBase = TAltitudeBase::Start(FParameters.LaunchElevation());
     SetConfigurationColumns();
 }
 
@@ -255,7 +256,7 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
     case rcLengthUnit:
         if (!dynamic_cast<const TIntegerWrapper *>(data))
             return wrongData();
-        ChangeUnit(data, state);
+        ChangeUnit(data, state, settings);
         break;
     case rcPrintImage:
         if (!dynamic_cast<const TIntegerWrapper *>(data))
@@ -302,7 +303,8 @@ void TGraphPipeline::StartRun(const TObject *data, TCycleState &state, TCycleOut
         ApplyParameters(type, true, output);
 }
 
-void TGraphPipeline::ChangeUnit(const TObject *data, TCycleState &state)
+void TGraphPipeline::ChangeUnit(const TObject *data, TCycleState &state,
+                                const TFormatSettings &settings)
 {
     const int32_t value = static_cast<const TIntegerWrapper *>(data)->Value;
     FLengthUnit = value == luFeet ? luFeet : luMeters;
@@ -310,7 +312,6 @@ void TGraphPipeline::ChangeUnit(const TObject *data, TCycleState &state)
     state.Append = TDataViewPacket(dvAppend);
     state.Replacement = TDataViewPacket(dvReplace);
     state.Replacement.HeadingLines = HeadingLines();
-    const TFormatSettings settings = GetSystemFormatSettings();
     state.Replacement.TimeTexts.reserve(qsizetype(FAllPackets.size()));
     state.Replacement.RowTexts.reserve(qsizetype(FAllPackets.size()));
     for (const TDataPacket &packet : FAllPackets) {

@@ -98,7 +98,7 @@ class TGraphPipeline
                         const TFormatSettings &settings, TCycleOutput &output);
     void AddFrame(const TKestrinResult &frame, TCycleState &state, const TFormatSettings &settings);
     void StartRun(const TObject *data, TCycleState &state, TCycleOutput &output);
-    void ChangeUnit(const TObject *data, TCycleState &state);
+    void ChangeUnit(const TObject *data, TCycleState &state, const TFormatSettings &settings);
     void Print(const TObject *data, TCycleOutput &output);
     // Rebuilds one graph from GoodPackets. A refused rebuild keeps what the
     // graph had, except at a new run, where the old run's points must go.
