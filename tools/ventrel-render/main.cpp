@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <map>
 #include <vector>
 
@@ -337,12 +338,19 @@ int Run(const QStringList &arguments)
         saved.RecordedLines = session.RecordedLines();
         outputs.push_back({options.SaveGraphs, GraphSettingsToBytes(saved)});
     }
+    // Image compression is the slowest part of writing: the images are
+    // encoded side by side.
+    std::vector<std::pair<QString, std::future<QByteArray>>> images;
     for (TGraphType type : {gtStandard, gtSkewT, gtTime}) {
         const QString &file = options.Images[type];
+        const QImage &image = options.Print ? prints[type] : screens[type];
         if (!file.isEmpty())
-            outputs.push_back(
-                {file, EncodeImage(options.Print ? prints[type] : screens[type], file)});
+            images.emplace_back(file, std::async(std::launch::async, [&image, file] {
+                                    return EncodeImage(image, file);
+                                }));
     }
+    for (auto &[file, bytes] : images)
+        outputs.push_back({file, bytes.get()});
     WriteOutputs(outputs);
     return 0;
 }
