@@ -10,28 +10,23 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace {
 
-QString EnvironmentValue(const char *name)
+// The locale name that applies to one category (LC_NUMERIC or LC_TIME), as
+// the raw environment bytes: no allocation on the hot path.
+std::string_view LocaleNameFor(const char *category)
 {
-    const char *v = std::getenv(name);
-    return v ? QString::fromLocal8Bit(v) : QString();
+    for (const char *name : {"LC_ALL", category, "LANG"})
+        if (const char *v = std::getenv(name); v && *v)
+            return v;
+    return {};
 }
 
-// The locale name that applies to one category (LC_NUMERIC or LC_TIME).
-QString LocaleNameFor(const char *category)
+QLocale LocaleFromName(std::string_view raw)
 {
-    QString name = EnvironmentValue("LC_ALL");
-    if (name.isEmpty())
-        name = EnvironmentValue(category);
-    if (name.isEmpty())
-        name = EnvironmentValue("LANG");
-    return name;
-}
-
-QLocale LocaleFromName(QString name)
-{
+    QString name = QString::fromLocal8Bit(raw.data(), qsizetype(raw.size()));
     const qsizetype cut = name.indexOf(QRegularExpression(QStringLiteral("[.@]")));
     if (cut >= 0)
         name.truncate(cut);
@@ -50,8 +45,8 @@ QString WithoutTimeZone(QString format)
 
 struct TCachedSettings
 {
-    QString NumberName;
-    QString TimeName;
+    std::string NumberName;
+    std::string TimeName;
     bool Valid = false;
     TFormatSettings Settings;
 };
@@ -80,13 +75,13 @@ QString TFormatSettings::ShortMonthName(int month) const
     return name;
 }
 
-TFormatSettings GetSystemFormatSettings()
+const TFormatSettings &GetSystemFormatSettings()
 {
     // Built afresh whenever the environment names another locale; the cache
     // only saves rebuilding identical settings on every number.
     thread_local TCachedSettings cache;
-    const QString numberName = LocaleNameFor("LC_NUMERIC");
-    const QString timeName = LocaleNameFor("LC_TIME");
+    const std::string_view numberName = LocaleNameFor("LC_NUMERIC");
+    const std::string_view timeName = LocaleNameFor("LC_TIME");
     if (!cache.Valid || cache.NumberName != numberName || cache.TimeName != timeName) {
         TFormatSettings s;
         s.NumberLocale = LocaleFromName(numberName);
@@ -95,8 +90,8 @@ TFormatSettings GetSystemFormatSettings()
         s.DecimalSeparator = point.isEmpty() ? QLatin1Char('.') : point.at(0);
         s.LongTimeFormat = WithoutTimeZone(s.TimeLocale.timeFormat(QLocale::LongFormat));
         s.ShortTimeFormat = WithoutTimeZone(s.TimeLocale.timeFormat(QLocale::ShortFormat));
-        cache.NumberName = numberName;
-        cache.TimeName = timeName;
+        cache.NumberName.assign(numberName);
+        cache.TimeName.assign(timeName);
         cache.Settings = s;
         cache.Valid = true;
     }

@@ -24,7 +24,9 @@ struct TFormatSettings
     QString ShortMonthName(int month) const; // 1..12, e.g. "Dec"
 };
 
-TFormatSettings GetSystemFormatSettings();
+// The returned settings belong to the calling thread and stay valid until its
+// next call; copy them to keep them longer.
+const TFormatSettings &GetSystemFormatSettings();
 
 // Fixed-point text with exactly `decimals` digits after the separator, at 15
 // significant digits, no thousands separators; halves round away from zero.
