@@ -19,6 +19,9 @@ constexpr double TropopauseLapse = 2.0;    // K/km
 constexpr double TropopauseDepth = 2000.0; // m
 constexpr double TropopauseLowest = 500.0; // mbar
 constexpr int MaxCurvePoints = 10000;
+// No balloon climbs or sinks at 50 m/s; a frame garbled into a plausible but
+// wrong pressure does, and so does the frame after it, measured from it.
+constexpr double MaxRiseRate = 3000.0; // m/min
 
 bool IsPositive(double v)
 {
@@ -349,6 +352,10 @@ TSoundingProfile BuildSoundingProfile(const TDataPacketList &packets)
     TSoundingProfile profile;
     for (const TDataPacket &packet : packets) {
         if (!packet.HasPressure() || !packet.HasTemperature() || !packet.HasAltitude())
+            continue;
+        // Without this a single low pressure would end the profile: every
+        // later level would have to lie above it.
+        if (std::isfinite(packet.RiseRate()) && std::fabs(packet.RiseRate()) > MaxRiseRate)
             continue;
         TSoundingLevel level;
         level.Pressure = packet.Pressure();

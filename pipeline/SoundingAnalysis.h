@@ -101,7 +101,10 @@ struct TSoundingAnalysis
 // The ascent in the packets, in arrival order: packets with pressure,
 // temperature and altitude, each kept only when its pressure is below and its
 // altitude above those of the last kept level. Descent after the burst,
-// repeated frames on the ground and backward steps drop out, and so do values
+// repeated frames on the ground and backward steps drop out, and so do
+// packets whose rise rate is faster than 3000 m/min either way (a garbled
+// frame and the one after it; an infinite rate from two frames with one time
+// stamp is no evidence and is kept), and values
 // no atmosphere has (pressure not in (0, 1500] mbar, temperature not within
 // +-200 degC, altitude not in (-1 km, 100 km); a dew point outside +-200 degC
 // counts as missing).

@@ -1,5 +1,6 @@
 #include "pipeline/SoundingAnalysis.h"
 
+#include "devices/KestrinLibrary.h"
 #include "pipeline/Thermodynamics.h"
 
 #include <cmath>
@@ -114,39 +115,25 @@ TEST(SoundingAnalysis, CapeWaitsForTheSondeToPassTheCondensationLevel)
 
 // Dry adiabat to the condensation level, moist above; the trace holds the
 // condensation level itself and ends at the top asked for.
-TEST(SoundingAnalysis, ParcelTrace)
+TEST(SoundingAnalysis, CurvesForTheDiagram)
 {
     const auto trace = ParcelTracePoints(1000.0, 30.0, 20.0, 100.0, 10.0);
-    ASSERT_GE(trace.size(), 92u);
-    EXPECT_EQ(trace.front().Pressure, 1000.0);
+    ASSERT_EQ(trace.size(), 92u); // 1000, 990, ..., 100 and the condensation level
     EXPECT_EQ(trace.front().Temperature, 30.0);
     EXPECT_EQ(trace.back().Pressure, 100.0);
-    bool sawLcl = false;
-    for (size_t i = 0; i < trace.size(); ++i) {
-        const TSoundingPoint &pt = trace[i];
-        if (i > 0) {
-            EXPECT_LT(pt.Pressure, trace[i - 1].Pressure);
-        }
-        if (std::fabs(pt.Pressure - 864.55) < 0.05) {
-            sawLcl = true;
-            EXPECT_NEAR(pt.Temperature, 17.665, 0.005);
-        }
-        if (pt.Pressure > 864.6) {
-            EXPECT_NEAR(PotentialTemperature(pt.Temperature + K, pt.Pressure), 303.15, 1e-9);
-        }
-    }
-    EXPECT_TRUE(sawLcl);
-    // Above the condensation level the parcel keeps its equivalent potential temperature.
-    const double thetaE = EquivalentPotentialTemperature(K + 30.0, K + 20.0, 1000.0);
-    for (const TSoundingPoint &pt : trace)
-        if (pt.Pressure < 860.0 && pt.Pressure >= 200.0) {
-            EXPECT_NEAR(
-                EquivalentPotentialTemperature(pt.Temperature + K, pt.Temperature + K, pt.Pressure),
-                thetaE, 1.0);
-        }
+    EXPECT_NEAR(trace[14].Pressure, 864.55, 0.05);
+    EXPECT_NEAR(trace[14].Temperature, 17.665, 0.005);
+    EXPECT_NEAR(PotentialTemperature(trace[13].Temperature + K, 870.0), 303.15, 1e-9);
+    EXPECT_NEAR(trace.back().Temperature, MoistAdiabatTemperature(K + 17.665, 864.55, 100.0) - K,
+                0.05);
     EXPECT_TRUE(ParcelTracePoints(1000.0, std::nan(""), 20.0, 100.0).empty());
-    // An absurd step is widened rather than followed.
     EXPECT_LE(ParcelTracePoints(1000.0, 30.0, 20.0, 100.0, 1e-12).size(), 10000u);
+
+    const auto standard = StandardAtmosphereCurve(100.0, 1050.0, 10.0);
+    ASSERT_EQ(standard.size(), 96u);
+    EXPECT_EQ(standard.front().Pressure, 1050.0);
+    EXPECT_NEAR(standard.back().Temperature, -56.5, 1e-9);
+    EXPECT_TRUE(StandardAtmosphereCurve(500.0, 100.0).empty());
 }
 
 // 10 g/kg from 1000 to 500 mbar: PW = 0.010 * 50000 Pa / 9.80665 = 50.99 mm.
@@ -269,80 +256,71 @@ TEST(SoundingAnalysis, WithoutHumidityOrData)
     EXPECT_TRUE(empty.Profile.empty());
     EXPECT_FALSE(empty.Lcl || empty.Cape || empty.PrecipitableWater || empty.FreezingLevel ||
                  empty.Tropopause);
-    // Packets without pressure or altitude are no levels.
-    TDataPacket noPressure;
-    noPressure.SetTemperature(10.0);
-    noPressure.SetAltitude(0.0);
-    TDataPacket noAltitude;
-    noAltitude.SetPressure(1000.0);
-    noAltitude.SetTemperature(10.0);
-    EXPECT_TRUE(AnalyseSounding({noPressure, noAltitude}).Profile.empty());
 }
 
-// Whatever the packets hold, the analysis returns, its profile is ordered and
-// its figures are finite with the right signs.
+// A garbled frame that decodes to a plausible but far too low pressure must
+// not end the profile: its climb rate, and that of the frame after it, give
+// them away.
+TEST(SoundingAnalysis, AGarbledPressureDoesNotEndTheProfile)
+{
+    TKestrinResult frame;
+    frame.ParseConfiguration("1MP:TPUNNNNN");
+    TAltitudeBase base = TAltitudeBase::Start(100.0);
+    TDataPacketList packets;
+    for (int i = 0; i <= 600; ++i) { // 1 mbar a second, about 500 m/min
+        frame.SetTime(46000.5 + i / 86400.0);
+        frame.SetFrame(
+            QStringLiteral("%1,%2,50").arg(15.0 - 0.01 * i).arg(i == 300 ? 12 : 1000 - i));
+        packets.push_back(MakeDataPacket(frame, base));
+        AdvanceBase(base, packets.back());
+    }
+    const TSoundingProfile profile = BuildSoundingProfile(packets);
+    EXPECT_EQ(profile.size(), 599u);
+    EXPECT_EQ(profile.back().Pressure, 400.0);
+}
+
+// An ascent with odd values strewn in: the analysis returns, its profile is
+// ordered and finite, and its figures are finite with the right signs.
 TEST(SoundingAnalysis, OddValues)
 {
-    const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
-                          std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(),
-                          0.0,
-                          -1.0,
-                          -9999.0,
-                          1e-300,
-                          1e300,
-                          -273.15,
-                          -300.0,
-                          5000.0};
+    const double odd[] = {std::nan(""), INFINITY, -INFINITY, 0.0,    -1.0,  -9999.0,
+                          1e-300,       1e300,    -273.15,   -300.0, 5000.0};
     std::mt19937 random(20261207);
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
-    auto value = [&](double lo, double hi) {
-        return uniform(random) < 0.1 ? odd[random() % std::size(odd)]
-                                     : lo + (hi - lo) * uniform(random);
+    // Pressure and altitude may go missing; spikes in them are another test.
+    auto value = [&](double v, size_t kinds) {
+        return uniform(random) < 0.05 ? odd[random() % kinds] : v;
     };
     for (int run = 0; run < 20; ++run) {
         TDataPacketList packets;
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 500; ++i) {
             TDataPacket packet;
-            packet.SetPressure(value(1.0, 1100.0));
+            const double p = 1000.0 * std::exp(-i / 100.0) + uniform(random);
+            const double T = 20.0 - 0.15 * i + 3.0 * uniform(random);
+            packet.SetPressure(value(p, 6));
+            packet.SetAltitude(value(ScaleHeightAltitude(p), 6));
             if (uniform(random) < 0.95)
-                packet.SetTemperature(value(-90.0, 50.0));
-            if (uniform(random) < 0.95)
-                packet.SetAltitude(value(0.0, 40000.0));
+                packet.SetTemperature(value(T, std::size(odd)));
             if (uniform(random) < 0.7)
-                packet.SetDewpoint(value(-100.0, 60.0));
+                packet.SetDewpoint(value(T - 10.0 * uniform(random), std::size(odd)));
             packets.push_back(packet);
         }
         const TSoundingAnalysis a = AnalyseSounding(packets);
-        for (size_t i = 1; i < a.Profile.size(); ++i) {
-            EXPECT_LT(a.Profile[i].Pressure, a.Profile[i - 1].Pressure);
-            EXPECT_GT(a.Profile[i].Altitude, a.Profile[i - 1].Altitude);
+        ASSERT_GT(a.Profile.size(), 100u);
+        for (size_t i = 0; i < a.Profile.size(); ++i) {
+            const TSoundingLevel &l = a.Profile[i];
+            EXPECT_TRUE(std::isfinite(l.Temperature) && std::isfinite(l.Dewpoint));
+            if (i > 0) {
+                EXPECT_LT(l.Pressure, a.Profile[i - 1].Pressure);
+                EXPECT_GT(l.Altitude, a.Profile[i - 1].Altitude);
+            }
         }
-        for (const TSoundingLevel &l : a.Profile) {
-            EXPECT_TRUE(std::isfinite(l.Pressure) && std::isfinite(l.Temperature) &&
-                        std::isfinite(l.Altitude) && std::isfinite(l.Dewpoint));
-        }
-        if (a.Cape) {
-            EXPECT_TRUE(std::isfinite(*a.Cape) && *a.Cape >= 0.0);
-        }
-        if (a.Cin) {
-            EXPECT_TRUE(std::isfinite(*a.Cin) && *a.Cin <= 0.0);
-        }
-        if (a.PrecipitableWater) {
-            EXPECT_TRUE(std::isfinite(*a.PrecipitableWater) && *a.PrecipitableWater >= 0.0);
-        }
+        ASSERT_TRUE(a.Cape && a.Cin && a.PrecipitableWater);
+        EXPECT_TRUE(std::isfinite(*a.Cape) && *a.Cape >= 0.0);
+        EXPECT_TRUE(std::isfinite(*a.Cin) && *a.Cin <= 0.0);
+        EXPECT_TRUE(std::isfinite(*a.PrecipitableWater) && *a.PrecipitableWater >= 0.0);
         for (const TSoundingPoint &pt : a.ParcelTrace) {
-            EXPECT_TRUE(std::isfinite(pt.Pressure) && std::isfinite(pt.Temperature));
+            EXPECT_TRUE(std::isfinite(pt.Temperature));
         }
     }
-}
-
-TEST(SoundingAnalysis, StandardAtmosphereCurve)
-{
-    const auto curve = StandardAtmosphereCurve(100.0, 1050.0, 10.0);
-    ASSERT_EQ(curve.size(), 96u);
-    EXPECT_EQ(curve.front().Pressure, 1050.0);
-    EXPECT_EQ(curve.back().Pressure, 100.0);
-    EXPECT_NEAR(curve.back().Temperature, -56.5, 1e-9);
-    EXPECT_TRUE(StandardAtmosphereCurve(500.0, 100.0).empty());
 }
