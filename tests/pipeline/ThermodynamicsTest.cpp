@@ -61,8 +61,6 @@ TEST(Thermodynamics, LapseRates)
     EXPECT_GT(cold, 0.97 * DryAdiabaticLapseRate());
     // 303.15 * 0.5^(287.04 / 1005.7) = 303.15 * 0.820512
     EXPECT_NEAR(DryAdiabatTemperature(K + 30.0, 1000.0, 500.0), 248.737, 0.001);
-    EXPECT_NEAR(PotentialTemperature(DryAdiabatTemperature(300.0, 1000.0, 300.0), 300.0), 300.0,
-                1e-9);
 }
 
 // The pseudo-adiabat conserves equivalent potential temperature; Bolton's
