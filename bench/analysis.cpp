@@ -1,0 +1,81 @@
+// The live sounding analysis and the exports over a whole flight: a 10,000
+// frame ascent from the ground to 5 mbar with sensor noise, ten minutes of
+// frames on the ground first and the descent after the burst.
+//   bench_analysis --benchmark_filter=Analyse
+#include "devices/KestrinLibrary.h"
+#include "pipeline/SoundingAnalysis.h"
+#include "pipeline/SoundingExport.h"
+#include "pipeline/Thermodynamics.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <random>
+
+namespace {
+
+TDataPacketList Flight(int frames)
+{
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, 0.1);
+    TDataPacketList packets;
+    const int ground = frames / 20;
+    const int descent = frames / 5;
+    const int ascent = frames - ground - descent;
+    auto add = [&](double p, double t) {
+        const double z = 44330.8 * (1.0 - std::pow(p / 1013.25, 0.190263));
+        const double T = StandardAtmosphereTemperature(p) - 273.15 + 12.0 * std::exp(-z / 2000.0) +
+                         noise(random);
+        TDataPacket packet;
+        packet.SetTime(46000.5 + t / 86400.0);
+        packet.SetPressure(p + noise(random));
+        packet.SetTemperature(T);
+        packet.SetAltitude(z);
+        packet.SetHumidity(70.0);
+        if (T > -60.0)
+            packet.SetDewpoint(T - 4.0 + noise(random));
+        packets.push_back(packet);
+    };
+    int t = 0;
+    for (int i = 0; i < ground; ++i)
+        add(1005.0, t++);
+    for (int i = 0; i < ascent; ++i)
+        add(1005.0 * std::pow(5.0 / 1005.0, double(i) / (ascent - 1)), t++);
+    for (int i = 0; i < descent; ++i)
+        add(5.0 * std::pow(1005.0 / 5.0, double(i) / (descent - 1)), t++);
+    return packets;
+}
+
+void AnalyseFlight(benchmark::State &state)
+{
+    const TDataPacketList packets = Flight(int(state.range(0)));
+    for (auto _ : state) {
+        TSoundingAnalysis a = AnalyseSounding(packets);
+        benchmark::DoNotOptimize(a);
+    }
+    const TSoundingAnalysis a = AnalyseSounding(packets);
+    state.counters["levels"] = double(a.Profile.size());
+    state.counters["cape"] = a.Cape.value_or(-1.0);
+}
+BENCHMARK(AnalyseFlight)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void ExportSharppy(benchmark::State &state)
+{
+    const TDataPacketList packets = Flight(10000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FormatSharppySounding(packets));
+}
+BENCHMARK(ExportSharppy)->Unit(benchmark::kMillisecond);
+
+void ExportCsv(benchmark::State &state)
+{
+    const TDataPacketList packets = Flight(10000);
+    TKestrinResult configuration;
+    configuration.ParseConfiguration("1MP:TPUNNNNN");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FormatProcessedDataCsv(configuration, packets));
+}
+BENCHMARK(ExportCsv)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
