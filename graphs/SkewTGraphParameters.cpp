@@ -43,6 +43,18 @@ void CheckSteps(const char *what, int32_t first, int32_t last, int32_t step)
                              .arg(MaxAxisSteps)));
 }
 
+const char *const ParcelTraceName = "ParcelTrace";
+const char *const StandardAtmosphereName = "StandardAtmosphere";
+const char *const AnalysisBoxName = "AnalysisBox";
+
+// Documents from before the overlays lack their elements: off. One that is
+// there must say what it means.
+bool ReadOverlay(const TXmlReader &reader, const char *name)
+{
+    const QString child = QLatin1String(name);
+    return !reader.Child(child).Element().isNull() && reader.Boolean(child);
+}
+
 } // namespace
 
 std::unique_ptr<TGraphParameters> TSkewTGraphParameters::Clone() const
@@ -73,6 +85,9 @@ void TSkewTGraphParameters::Assign(const TGraphParameters &source)
     FPressureLabelInterval = other.FPressureLabelInterval;
     FTemperatureMarker.Assign(other.FTemperatureMarker);
     FDewpointMarker.Assign(other.FDewpointMarker);
+    FShowParcel = other.FShowParcel;
+    FShowStandardAtmosphere = other.FShowStandardAtmosphere;
+    FShowAnalysis = other.FShowAnalysis;
 }
 
 bool TSkewTGraphParameters::operator==(const TSkewTGraphParameters &other) const
@@ -91,7 +106,9 @@ bool TSkewTGraphParameters::operator==(const TSkewTGraphParameters &other) const
            FIsothermMaximum == other.FIsothermMaximum && FIsobarInterval == other.FIsobarInterval &&
            FPressureLabelInterval == other.FPressureLabelInterval &&
            FTemperatureMarker == other.FTemperatureMarker &&
-           FDewpointMarker == other.FDewpointMarker;
+           FDewpointMarker == other.FDewpointMarker && FShowParcel == other.FShowParcel &&
+           FShowStandardAtmosphere == other.FShowStandardAtmosphere &&
+           FShowAnalysis == other.FShowAnalysis;
 }
 
 void TSkewTGraphParameters::CheckForBuild() const
@@ -123,6 +140,11 @@ void TSkewTGraphParameters::SaveToXML(QDomElement &element) const
     FTemperatureMarker.SaveToXML(temperature);
     QDomElement dewpoint = AddChildElement(element, QStringLiteral("DewpointMarker"));
     FDewpointMarker.SaveToXML(dewpoint);
+    for (const auto &[name, on] : {std::pair{ParcelTraceName, FShowParcel},
+                                   std::pair{StandardAtmosphereName, FShowStandardAtmosphere},
+                                   std::pair{AnalysisBoxName, FShowAnalysis}})
+        if (on)
+            AddChildElement(element, QLatin1String(name), BoolToStr(true));
 }
 
 void TSkewTGraphParameters::LoadFromXML(const QDomElement &element)
@@ -145,4 +167,7 @@ void TSkewTGraphParameters::LoadOwnFields(const QDomElement &element)
     ReadAt(temperature, [&] { FTemperatureMarker.LoadFromXML(temperature.Element()); });
     const TXmlReader dewpoint = reader.Child(QStringLiteral("DewpointMarker"));
     ReadAt(dewpoint, [&] { FDewpointMarker.LoadFromXML(dewpoint.Element()); });
+    FShowParcel = ReadOverlay(reader, ParcelTraceName);
+    FShowStandardAtmosphere = ReadOverlay(reader, StandardAtmosphereName);
+    FShowAnalysis = ReadOverlay(reader, AnalysisBoxName);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // TSkewTGraphParameters: the settings of the Skew-T diagram. Only the size,
-// ShowAltitude and the two trace markers are edited and stored; the integer
-// ranges and intervals keep their defaults everywhere in the program, and
-// the layout build refuses values it cannot draw.
+// ShowAltitude, the two trace markers and the analysis overlays are edited
+// and stored; the integer ranges and intervals keep their defaults everywhere
+// in the program, and the layout build refuses values it cannot draw.
 #include "graphs/MarkerDefinition.h"
 #include "pipeline/GraphParameters.h"
 
@@ -27,8 +27,11 @@ class TSkewTGraphParameters : public TGraphParameters
     std::unique_ptr<TGraphParameters> Clone() const override;
     // EGraphAssignmentError unless the source is a TSkewTGraphParameters.
     void Assign(const TGraphParameters &source) override;
-    // "ShowAltitude", "TemperatureMarker", "DewpointMarker" after the size;
-    // all or nothing.
+    // "ShowAltitude", "TemperatureMarker", "DewpointMarker" after the size,
+    // then "ParcelTrace", "StandardAtmosphere" and "AnalysisBox" holding
+    // "true" for each overlay that is on. An overlay is written only when on,
+    // so a document without overlays is exactly what it always was, and one
+    // without these elements loads with the overlays off. All or nothing.
     void LoadFromXML(const QDomElement &element) override;
     void SaveToXML(QDomElement &element) const override;
     bool operator==(const TSkewTGraphParameters &other) const;
@@ -39,6 +42,16 @@ class TSkewTGraphParameters : public TGraphParameters
     const TMarkerDefinition &TemperatureMarker() const { return FTemperatureMarker; }
     TMarkerDefinition &DewpointMarker() { return FDewpointMarker; }
     const TMarkerDefinition &DewpointMarker() const { return FDewpointMarker; }
+
+    // The analysis overlays, all off by default: the path of the surface
+    // parcel, the standard atmosphere's temperature, and a box with the
+    // figures of the sounding analysis.
+    bool ShowParcel() const { return FShowParcel; }
+    void SetShowParcel(bool show) { FShowParcel = show; }
+    bool ShowStandardAtmosphere() const { return FShowStandardAtmosphere; }
+    void SetShowStandardAtmosphere(bool show) { FShowStandardAtmosphere = show; }
+    bool ShowAnalysis() const { return FShowAnalysis; }
+    void SetShowAnalysis(bool show) { FShowAnalysis = show; }
 
     // Temperatures in degrees Celsius, pressures in mbar. Not checked when
     // set; the layout build checks them.
@@ -97,4 +110,7 @@ class TSkewTGraphParameters : public TGraphParameters
     int32_t FPressureLabelInterval = 100;
     TMarkerDefinition FTemperatureMarker;
     TMarkerDefinition FDewpointMarker;
+    bool FShowParcel = false;
+    bool FShowStandardAtmosphere = false;
+    bool FShowAnalysis = false;
 };
