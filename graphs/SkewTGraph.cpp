@@ -6,6 +6,7 @@
 #include "graphs/GraphKindLayout.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -24,6 +25,21 @@ std::unique_ptr<TSeriesDefinition> NewCurveSeries(const QColor &colour, Qt::PenS
 
 // The saturation mixing ratios of the drawn lines, g/kg.
 constexpr double MixingRatios[] = {0.1, 0.2, 0.6, 1, 2, 3, 5, 10, 20, 40};
+
+// Series 1 to 3 are the reference curves; the measured traces follow.
+constexpr int32_t ReferenceSeriesCount = 3;
+
+// Points of the overlay curves, mbar apart.
+constexpr double OverlayStep = 10.0;
+
+TDataPointList ToDataPoints(const std::vector<TSoundingPoint> &points)
+{
+    TDataPointList list;
+    list.reserve(points.size());
+    for (const TSoundingPoint &point : points)
+        list.emplace_back(point.Temperature, point.Pressure);
+    return list;
+}
 
 } // namespace
 
@@ -144,7 +160,8 @@ void TSkewTGraphContext::Draw(TCanvas &canvas, const TGraphDefinition &definitio
 }
 
 void TSkewTGraphContext::DrawCurves(TCanvas &canvas, const TGraphDefinition &definition,
-                                    const TSeriesCurves &seriesCurves)
+                                    const TSeriesCurves &seriesCurves,
+                                    const TSkewTOverlays &overlays)
 {
     if (seriesCurves.size() < size_t(definition.SeriesCount()))
         throw EListIndexError(
@@ -159,9 +176,15 @@ void TSkewTGraphContext::DrawCurves(TCanvas &canvas, const TGraphDefinition &def
     for (double t : temperature.Gridlines())
         DataGraph().DrawLine(canvas, &temperature.Pen(), t, temperature.Range().Top, t,
                              temperature.Range().Bottom, FSkewTransformer);
-    for (int32_t i = 1; i <= definition.SeriesCount(); ++i)
-        for (const TDataPointList &curve : seriesCurves[size_t(i - 1)])
-            DrawSeries(canvas, definition.GetSeries(i), curve);
+    auto drawSeries = [&](int32_t from, int32_t to) {
+        for (int32_t i = from; i <= to; ++i)
+            for (const TDataPointList &curve : seriesCurves[size_t(i - 1)])
+                DrawSeries(canvas, definition.GetSeries(i), curve);
+    };
+    const int32_t references = std::min(definition.SeriesCount(), ReferenceSeriesCount);
+    drawSeries(1, references);
+    DrawOverlays(canvas, definition, overlays);
+    drawSeries(references + 1, definition.SeriesCount());
     DataGraph().FillMargins(canvas, &definition.Brush());
     DataGraph().DrawFrame(canvas, pressure.Pen());
     DrawLabels(canvas, pressure);
@@ -169,8 +192,55 @@ void TSkewTGraphContext::DrawCurves(TCanvas &canvas, const TGraphDefinition &def
     DrawLabels(canvas, definition.GetDependentAxis(2));
     DrawLabels(canvas, definition.GetIndependentAxis(2));
     DrawTitles(canvas, definition);
-    if (definition.LegendVisible())
+    if (definition.LegendVisible()) {
         DrawLegend(canvas, definition);
+        DrawOverlayLegend(canvas, definition, overlays);
+    }
+}
+
+void TSkewTGraphContext::DrawOverlays(TCanvas &canvas, const TGraphDefinition &definition,
+                                      const TSkewTOverlays &overlays)
+{
+    const int32_t scale = definition.ScaleFactor();
+    // The box covers reference lines only: in the stratosphere the
+    // temperature runs into the top-right corner, and a curve of the sounding
+    // crossing the figures reads better than one cut off.
+    if (overlays.AnalysisBox)
+        DrawAnalysisBox(canvas, DeviceRect(), *overlays.AnalysisBox, scale);
+    if (overlays.StandardAtmosphere)
+        DataGraph().DrawSeries(canvas, *overlays.StandardAtmosphere,
+                               StandardAtmosphereMarker(scale), FSkewTransformer);
+    if (overlays.ParcelTrace)
+        DataGraph().DrawSeries(canvas, *overlays.ParcelTrace, ParcelTraceMarker(scale),
+                               FSkewTransformer);
+}
+
+void TSkewTGraphContext::DrawOverlayLegend(TCanvas &canvas, const TGraphDefinition &definition,
+                                           const TSkewTOverlays &overlays)
+{
+    const TLegendDefinition &legend = definition.Legend();
+    // The rows after those of the visible cells, laid out as they are.
+    int32_t row = 0;
+    for (int32_t i = 1; i <= legend.CellCount(); ++i)
+        row += legend.GetCell(i).Visible() ? 1 : 0;
+    const int32_t left = CheckedSubtract(definition.Width(), legend.Width());
+    const int32_t scale = definition.ScaleFactor();
+    const TFont savedFont = canvas.Font();
+    canvas.SetFont(legend.Font());
+    for (const auto &[curve, marker, text] :
+         {std::tuple(overlays.ParcelTrace, ParcelTraceMarker(scale), ParcelLegendText),
+          std::tuple(overlays.StandardAtmosphere, StandardAtmosphereMarker(scale),
+                     StandardAtmosphereLegendText)}) {
+        if (!curve)
+            continue;
+        const int32_t y = CheckedAdd(legend.Top(), CheckedMultiply(row, legend.RowHeight()));
+        marker.DrawLegendSample(
+            canvas, QPoint(CheckedAdd(left, legend.MarkerX()), CheckedAdd(y, legend.MarkerY())));
+        canvas.TextOut(CheckedAdd(left, legend.TextX()), CheckedAdd(y, legend.TextY()),
+                       QLatin1String(text));
+        ++row;
+    }
+    canvas.SetFont(savedFont);
 }
 
 void TSkewTGraphContext::DrawSeries(TCanvas &canvas, const TSeriesDefinition &series,
@@ -198,11 +268,16 @@ void TSkewTGraph::ApplyParameters(const TSkewTGraphParameters &parameters, TLeng
     // from the copy.
     Screen().BuildFromParameters(parameters, unit);
     FParameters.Assign(parameters);
+    FLengthUnit = unit;
     Clear();
     AddData(packets, 0);
     CalculateDryAdiabats();
     CalculateMoistAdiabats();
     CalculateMixingRatioLines();
+    FStandardAtmosphere.clear();
+    if (FParameters.ShowStandardAtmosphere())
+        FStandardAtmosphere = ToDataPoints(StandardAtmosphereCurve(
+            FParameters.PressureMinimum(), FParameters.PressureMaximum(), OverlayStep));
 }
 
 void TSkewTGraph::AddData(const TDataPacketList &packets, int32_t first)
@@ -217,6 +292,8 @@ void TSkewTGraph::AddData(const TDataPacketList &packets, int32_t first)
         if (packet.HasDewpoint())
             FDewpoint.emplace_back(packet.Dewpoint(), packet.Pressure());
     }
+    if (FParameters.ShowParcel() || FParameters.ShowAnalysis())
+        UpdateAnalysis(packets);
 }
 
 void TSkewTGraph::Clear()
@@ -224,6 +301,21 @@ void TSkewTGraph::Clear()
     Screen().ResetAltitudes();
     FTemperature.clear();
     FDewpoint.clear();
+    UpdateAnalysis({});
+}
+
+void TSkewTGraph::UpdateAnalysis(const TDataPacketList &packets)
+{
+    TSoundingAnalysisOptions options;
+    options.ParcelTraceTop = FParameters.PressureMinimum();
+    options.ParcelTraceStep = OverlayStep;
+    FAnalysis = AnalyseSounding(packets, options);
+    FParcelTrace.clear();
+    if (FParameters.ShowParcel())
+        FParcelTrace = ToDataPoints(FAnalysis.ParcelTrace);
+    FAnalysisRows.clear();
+    if (FParameters.ShowAnalysis())
+        FAnalysisRows = AnalysisBoxRows(FAnalysis, FLengthUnit);
 }
 
 TSeriesCurves TSkewTGraph::SeriesCurves() const
@@ -231,19 +323,33 @@ TSeriesCurves TSkewTGraph::SeriesCurves() const
     return {FDryAdiabats, FMoistAdiabats, FMixingRatioLines, {&FTemperature, 1}, {&FDewpoint, 1}};
 }
 
+TSkewTOverlays TSkewTGraph::Overlays() const
+{
+    TSkewTOverlays overlays;
+    if (FParameters.ShowParcel())
+        overlays.ParcelTrace = &FParcelTrace;
+    if (FParameters.ShowStandardAtmosphere())
+        overlays.StandardAtmosphere = &FStandardAtmosphere;
+    if (FParameters.ShowAnalysis())
+        overlays.AnalysisBox = &FAnalysisRows;
+    return overlays;
+}
+
 void TSkewTGraph::Redraw()
 {
     const TSeriesCurves curves = SeriesCurves();
+    const TSkewTOverlays overlays = Overlays();
     DrawScreenImage([&](TCanvas &canvas, const TGraphDefinition &definition) {
-        FContext.DrawCurves(canvas, definition, curves);
+        FContext.DrawCurves(canvas, definition, curves, overlays);
     });
 }
 
 std::unique_ptr<QImage> TSkewTGraph::CreatePrintImage()
 {
     const TSeriesCurves curves = SeriesCurves();
+    const TSkewTOverlays overlays = Overlays();
     return DrawPrintImage([&](TCanvas &canvas, const TGraphDefinition &definition) {
-        FContext.DrawCurves(canvas, definition, curves);
+        FContext.DrawCurves(canvas, definition, curves, overlays);
     });
 }
 

@@ -4,8 +4,11 @@
 // curves (dry adiabats, moist adiabats, lines of constant saturation mixing
 // ratio) under the measured temperature and dewpoint traces. An optional
 // altitude axis at the right carries altitudes computed at the isobars.
+// Analysis overlays (parcel trace, standard atmosphere, a box of figures)
+// are drawn when the parameters switch them on.
 #include "graphs/GraphContext.h"
 #include "graphs/SkewTGraphParameters.h"
+#include "graphs/SkewTOverlays.h"
 #include "graphs/Transformers.h"
 #include "pipeline/Graph.h"
 #include "pipeline/GraphWithCalculatedAltitudesDefinition.h"
@@ -50,15 +53,23 @@ class TSkewTGraphContext : public TGraphContext
     void Draw(TCanvas &canvas, const TGraphDefinition &definition,
               const TDataPointLists &pointLists) override;
     // The pass with any number of curves per series. Fewer entries than
-    // series raise EListIndexError before anything is drawn.
+    // series raise EListIndexError before anything is drawn. The analysis
+    // box, then the overlay curves go over the reference curves and under the
+    // measured traces (series 4 on), so that nothing of the sounding is
+    // hidden; the print legend gets a row for each overlay curve.
     void DrawCurves(TCanvas &canvas, const TGraphDefinition &definition,
-                    const TSeriesCurves &seriesCurves);
+                    const TSeriesCurves &seriesCurves, const TSkewTOverlays &overlays = {});
     // Through the skew transformer as the isotherms left it: every series is
     // placed by the temperature axis's range.
     void DrawSeries(TCanvas &canvas, const TSeriesDefinition &series,
                     const TDataPointList &points) override;
 
   private:
+    void DrawOverlays(TCanvas &canvas, const TGraphDefinition &definition,
+                      const TSkewTOverlays &overlays);
+    void DrawOverlayLegend(TCanvas &canvas, const TGraphDefinition &definition,
+                           const TSkewTOverlays &overlays);
+
     TSkewTTransformer FSkewTransformer;
 };
 
@@ -72,9 +83,11 @@ class TSkewTGraph : public TGraph
     void ApplyParameters(const TSkewTGraphParameters &parameters, TLengthUnit unit,
                          const TDataPacketList &packets);
     // Packets with a valid pressure add their temperature and dewpoint, each
-    // when valid.
+    // when valid. With the parcel or the box on, the sounding analysis is run
+    // again over all the packets.
     void AddData(const TDataPacketList &packets, int32_t first) override;
-    // Drops the traces; the reference curves stay until the next computation.
+    // Drops the traces and the analysis; the reference curves stay until the
+    // next computation.
     void Clear() override;
     void Redraw() override;
     std::unique_ptr<QImage> CreatePrintImage() override;
@@ -98,9 +111,17 @@ class TSkewTGraph : public TGraph
     const TDataPointLists &MixingRatioLines() const { return FMixingRatioLines; }
     const TDataPointList &TemperaturePoints() const { return FTemperature; }
     const TDataPointList &DewpointPoints() const { return FDewpoint; }
+    // The overlays' data; each empty while its overlay is off.
+    const TSoundingAnalysis &Analysis() const { return FAnalysis; }
+    const TDataPointList &ParcelTracePoints() const { return FParcelTrace; }
+    const TDataPointList &StandardAtmospherePoints() const { return FStandardAtmosphere; }
+    const TAnalysisBoxRows &AnalysisRows() const { return FAnalysisRows; }
 
   private:
     TSeriesCurves SeriesCurves() const;
+    TSkewTOverlays Overlays() const;
+    // The analysis of `packets` and what the overlays show of it.
+    void UpdateAnalysis(const TDataPacketList &packets);
 
     TSkewTGraphContext FContext;
     TSkewTGraphParameters FParameters;
@@ -109,4 +130,9 @@ class TSkewTGraph : public TGraph
     TDataPointLists FMixingRatioLines;
     TDataPointList FTemperature;
     TDataPointList FDewpoint;
+    TLengthUnit FLengthUnit = luMeters;
+    TSoundingAnalysis FAnalysis;
+    TDataPointList FParcelTrace;
+    TDataPointList FStandardAtmosphere;
+    TAnalysisBoxRows FAnalysisRows;
 };

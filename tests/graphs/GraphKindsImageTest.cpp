@@ -5,6 +5,7 @@
 #include "graphs/SkewTGraph.h"
 #include "graphs/StandardGraph.h"
 #include "graphs/TimeGraph.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -37,6 +38,20 @@ TEST(GraphKindImages, SkewTGraphMatchesItsReference)
     graph.ApplyParameters(SizedParameters<TSkewTGraphParameters>(), luMeters, SyntheticAscent());
     graph.Redraw();
     ExpectMatchesReference(graph.Bitmap(), QStringLiteral("skewt_graph"));
+}
+
+// Every analysis overlay over an ascent with a convective layer.
+TEST(GraphKindImages, SkewTGraphWithOverlaysMatchesItsReference)
+{
+    LocaleGuard locale("C");
+    auto parameters = SizedParameters<TSkewTGraphParameters>();
+    parameters.SetShowParcel(true);
+    parameters.SetShowStandardAtmosphere(true);
+    parameters.SetShowAnalysis(true);
+    TSkewTGraph graph;
+    graph.ApplyParameters(parameters, luMeters, ConvectiveAscent());
+    graph.Redraw();
+    ExpectMatchesReference(graph.Bitmap(), QStringLiteral("skewt_overlays"));
 }
 
 TEST(GraphKindImages, TimeGraphMatchesItsReference)

@@ -70,6 +70,52 @@ inline TDataPacketList SyntheticAscent(int count = 120)
     return packets;
 }
 
+// A summer afternoon ascent, one packet every 30 seconds from 1000 mbar up
+// to 100 mbar: 30 degC with a dew point of 20 degC at the ground (launched at
+// 100 m), a well-mixed layer to 1 km, a 2 K inversion capping it, then 6.5
+// K/km to a tropopause at 12 km and a slowly warming stratosphere. A moist
+// layer between 1.5 and 4 km, dry air above. The surface parcel condenses
+// near 865 mbar and is buoyant from a little above the inversion to high up.
+inline TDataPacketList ConvectiveAscent(int count = 150)
+{
+    auto temperatureAt = [](double z) {
+        const double h = (z - 100.0) / 1000.0;
+        double t = 30.0 - 9.5 * std::clamp(h, 0.0, 1.0);
+        t += 2.0 * std::clamp((h - 1.0) / 0.3, 0.0, 1.0);
+        t -= 6.5 * std::clamp(h - 1.3, 0.0, 10.7);
+        return t + 1.0 * std::max(h - 15.0, 0.0);
+    };
+    auto spreadAt = [](double z) {
+        const double h = (z - 100.0) / 1000.0;
+        if (h < 1.5)
+            return 10.0 - 8.0 * h / 1.5;
+        if (h < 4.0)
+            return 2.0;
+        return std::min(2.0 + 7.0 * (h - 4.0), 30.0);
+    };
+    TDataPacketList packets;
+    double altitude = 100.0, previousPressure = 0.0, previousTemperature = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const double pressure = 1000.0 * std::pow(0.1, double(i) / (count - 1));
+        if (i > 0)
+            altitude = HypsometricAltitude(previousPressure, altitude, pressure,
+                                           CelsiusToKelvin(previousTemperature));
+        const double temperature = temperatureAt(altitude);
+        TDataPacket packet;
+        packet.SetTime(46000.5 + i * HalfMinute);
+        packet.SetPressure(pressure);
+        packet.SetTemperature(temperature);
+        packet.SetAltitude(altitude);
+        packet.SetDewpoint(temperature - spreadAt(altitude));
+        packet.SetValue(1, temperature);
+        packet.SetValue(2, pressure);
+        packets.push_back(packet);
+        previousPressure = pressure;
+        previousTemperature = temperature;
+    }
+    return packets;
+}
+
 // The series looks the main window copies into the graph settings at start.
 inline void StartupMarkers(TValueAxesParameters &parameters)
 {
