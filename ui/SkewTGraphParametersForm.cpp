@@ -1,7 +1,9 @@
 #include "ui/SkewTGraphParametersForm.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -43,6 +45,18 @@ TfrmSkewTGraphParameters::TfrmSkewTGraphParameters(QWidget *parent) : QDialog(pa
         ++row;
     }
 
+    // The overlays of the sounding analysis, one box each.
+    auto *analysis = new QGroupBox(QStringLiteral("Analysis"), this);
+    auto *overlays = new QVBoxLayout(analysis);
+    for (auto [box, name, caption] :
+         {std::tuple(&chkParcelTrace, "chkParcelTrace", "Parcel trace"),
+          std::tuple(&chkStandardAtmosphere, "chkStandardAtmosphere", "Standard atmosphere"),
+          std::tuple(&chkAnalysisBox, "chkAnalysisBox", "Analysis box")}) {
+        *box = new QCheckBox(QLatin1String(caption), analysis);
+        (*box)->setObjectName(QLatin1String(name));
+        overlays->addWidget(*box);
+    }
+
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
@@ -58,6 +72,8 @@ TfrmSkewTGraphParameters::TfrmSkewTGraphParameters(QWidget *parent) : QDialog(pa
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addWidget(analysis);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -83,10 +99,16 @@ void TfrmSkewTGraphParameters::showEvent(QShowEvent *event)
 void TfrmSkewTGraphParameters::FormShow()
 {
     (FParameters.ShowAltitude() ? radAltitudeOn : radAltitudeOff)->setChecked(true);
+    chkParcelTrace->setChecked(FParameters.ShowParcel());
+    chkStandardAtmosphere->setChecked(FParameters.ShowStandardAtmosphere());
+    chkAnalysisBox->setChecked(FParameters.ShowAnalysis());
 }
 
 void TfrmSkewTGraphParameters::btnOkClick()
 {
     FParameters.SetShowAltitude(radAltitudeOn->isChecked());
+    FParameters.SetShowParcel(chkParcelTrace->isChecked());
+    FParameters.SetShowStandardAtmosphere(chkStandardAtmosphere->isChecked());
+    FParameters.SetShowAnalysis(chkAnalysisBox->isChecked());
     accept();
 }

@@ -1,12 +1,13 @@
 #pragma once
 // TfrmSkewTGraphParameters: the parameter dialog of the Skew-T diagram:
-// whether the altitude axis is shown, and the unit of altitudes, which the
-// main window reads after the dialog closes.
+// whether the altitude axis is shown, the unit of altitudes, which the main
+// window reads after the dialog closes, and the analysis overlays.
 #include "foundation/LocalDefs.h"
 #include "graphs/SkewTGraphParameters.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QPushButton;
 class QRadioButton;
 class QShowEvent;
@@ -24,16 +25,19 @@ class TfrmSkewTGraphParameters : public QDialog
     void SetUnits(TLengthUnit unit);
     TLengthUnit GetUnits() const;
 
-    // The altitude buttons take the parameters' value; runs whenever the
-    // dialog is shown.
+    // The altitude buttons and the overlay boxes take the parameters'
+    // values; runs whenever the dialog is shown.
     void FormShow();
-    // Stores the altitude choice and closes the dialog with OK.
+    // Stores the altitude choice and the overlays and closes the dialog with OK.
     void btnOkClick();
 
     QRadioButton *radAltitudeOn = nullptr;
     QRadioButton *radAltitudeOff = nullptr;
     QRadioButton *radMeters = nullptr;
     QRadioButton *radFeet = nullptr;
+    QCheckBox *chkParcelTrace = nullptr;
+    QCheckBox *chkStandardAtmosphere = nullptr;
+    QCheckBox *chkAnalysisBox = nullptr;
     QPushButton *btnOk = nullptr;
     QPushButton *btnCancel = nullptr;
 
