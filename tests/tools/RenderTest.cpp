@@ -3,6 +3,7 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 #include "pipeline/GraphSettingsDocument.h"
+#include "pipeline/SoundingExport.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -56,6 +57,44 @@ QStringList FlightLog(TKestrinResult &configuration)
         lines << FormatLogLine(frame);
     }
     return lines;
+}
+
+// A log of an ascent: a frame every 30 seconds, 20 mbar higher each time,
+// the eleventh with a failed humidity. With `pressure` false every pressure
+// has failed.
+QStringList AscentLog(TKestrinResult &configuration, bool pressure = true)
+{
+    configuration.ParseConfiguration(QStringLiteral("1MP:TPUVNNNF"));
+    QStringList lines = LogHeaderLines(configuration, 100.0);
+    for (int i = 0; i < 30; ++i) {
+        TKestrinResult frame = configuration;
+        frame.SetTime(Start + i / 2880.0);
+        frame.SetValue(1, 25.0 - 0.5 * i);
+        frame.SetValue(2, pressure ? 1000.0 - 20.0 * i : NoValue);
+        frame.SetValue(3, i == 10 ? NoValue : 80.0 - i);
+        frame.SetValue(4, 9.2);
+        frame.SetValue(8, 48.0);
+        frame.SetRawText(QStringLiteral("7B%1").arg(i));
+        lines << FormatLogLine(frame);
+    }
+    return lines;
+}
+
+// The packets the program derives from a log's lines, as it derives them.
+TDataPacketList PacketsOf(const TKestrinResult &configuration, const QStringList &log,
+                          bool withErrors)
+{
+    TDataPacketList packets;
+    TAltitudeBase base = TAltitudeBase::Start(100.0);
+    for (const QString &line : log.mid(4)) {
+        TKestrinResult frame = configuration;
+        ParseLogLine(line, frame);
+        const TDataPacket packet = MakeDataPacket(frame, base);
+        AdvanceBase(base, packet);
+        if (withErrors || !packet.HasError())
+            packets.push_back(packet);
+    }
+    return packets;
 }
 
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
@@ -118,6 +157,44 @@ TEST(VentrelRender, WritesTheReportTheSettingsDocumentAndTheImages)
                     .contains(QStringLiteral("\t(degC)\t(ft)\t(ft/min)\r\n")));
 }
 
+TEST(VentrelRender, ExportsAndAnalysisOverlays)
+{
+    LocaleGuard locale("de_DE.UTF-8");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QStringList log = AscentLog(configuration);
+    const QString input = WriteFile(dir, QStringLiteral("ascent.txt"), EncodeLogLines(log));
+    auto path = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+
+    const TRun run = Render({input, "--csv", path("data.csv"), "--sharppy", path("sounding.txt"),
+                             "--analysis", "--skewt", path("analysis.png"), "--save-graphs",
+                             path("graphs.xml"), "--size", "400x300"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
+    // Every frame in the CSV; the sounding from the frames the graphs take.
+    const QByteArray csv = ReadFileBytes(path("data.csv"));
+    EXPECT_EQ(csv, FormatProcessedDataCsv(configuration, PacketsOf(configuration, log, true)));
+    EXPECT_EQ(csv.count("\r\n"), 31);
+    EXPECT_EQ(ReadFileBytes(path("sounding.txt")),
+              FormatSharppySounding(PacketsOf(configuration, log, false)));
+    // The overlays are drawn, but the settings document keeps them as loaded.
+    const TRun plain = Render({input, "--skewt", path("plain.png"), "--size", "400x300"});
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Errors.toStdString();
+    EXPECT_EQ(QImage(path("analysis.png")).size(), QImage(path("plain.png")).size());
+    EXPECT_NE(QImage(path("analysis.png")), QImage(path("plain.png")));
+    EXPECT_FALSE(ReadGraphSettings(path("graphs.xml")).SkewTParameters.ShowAnalysis());
+
+    // No sounding to export: nothing at all is written.
+    QTemporaryDir empty;
+    const QStringList noPressure = AscentLog(configuration, false);
+    const QString flat = WriteFile(empty, QStringLiteral("flat.txt"), EncodeLogLines(noPressure));
+    const TRun failed = Render({flat, "--csv", empty.filePath("d.csv"), "--report",
+                                empty.filePath("r.txt"), "--sharppy", empty.filePath("s.txt")});
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_TRUE(failed.Errors.startsWith("ventrel-render: There is no sounding to export"))
+        << failed.Errors.toStdString();
+    EXPECT_EQ(QDir(empty.path()).entryList(QDir::Files), QStringList({"flat.txt"}));
+}
+
 TEST(VentrelRender, BadInputWritesNothing)
 {
     LocaleGuard locale("C");
@@ -147,6 +224,8 @@ TEST(VentrelRender, BadInputWritesNothing)
         {QStringList{badDocument, "--size", "0x600"} + outputs, "ventrel-render: --size must"},
         {QStringList{badDocument, "--time", dir.filePath("t.jpg")} + outputs,
          "ventrel-render: cannot tell the image format"},
+        {QStringList{badLog, "--csv", dir.filePath("r.txt")} + outputs,
+         "ventrel-render: --report and --csv name the same file"},
     };
     for (const auto &c : cases) {
         const TRun run = Render(c.Arguments);
@@ -158,5 +237,6 @@ TEST(VentrelRender, BadInputWritesNothing)
 
     const TRun help = Render({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    EXPECT_TRUE(help.Output.contains(QStringLiteral("--save-graphs FILE")));
+    for (const char *option : {"--save-graphs FILE", "--csv FILE", "--sharppy FILE", "--analysis"})
+        EXPECT_TRUE(help.Output.contains(QLatin1String(option))) << option;
 }

@@ -1,7 +1,8 @@
 // ventrel-render: loads a run log or a graph settings document, runs it
 // through the program's own pipeline (recorded lines, graph thread, data list
 // packets) without a window, and writes the report, the settings document
-// and graph images. Nothing is written unless everything succeeded.
+// and graph images, and exports the processed data as CSV and the ascent as
+// a SHARPpy sounding. Nothing is written unless everything succeeded.
 #include "devices/LogFormat.h"
 #include "foundation/CustomUtilities.h"
 #include "foundation/WrapperClasses.h"
@@ -10,6 +11,7 @@
 #include "pipeline/GraphThread.h"
 #include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
+#include "pipeline/SoundingExport.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -38,10 +40,13 @@ struct TOptions
     QString Input;
     QString Report;
     QString SaveGraphs;
+    QString Csv;
+    QString Sharppy;
     std::array<QString, 3> Images; // by TGraphType
     QSize Size{800, 600};
     bool Print = false;
     bool Feet = false;
+    bool Analysis = false;
 };
 
 struct TOutput
@@ -52,8 +57,9 @@ struct TOutput
 
 const char *const HelpText =
     "Usage: ventrel-render INPUT [--report FILE] [--save-graphs FILE]\n"
+    "                      [--csv FILE] [--sharppy FILE]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
-    "                      [--size WIDTHxHEIGHT] [--print] [--feet]\n"
+    "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
     "\n"
     "Runs a Kestrin run log or a graph settings document through Ventrel's\n"
     "processing without a window and writes what is asked. INPUT is recognised\n"
@@ -63,6 +69,11 @@ const char *const HelpText =
     "  --report FILE       the Save Report file (tab-separated), headed\n"
     "                      \"LogFile: \" and INPUT's file name\n"
     "  --save-graphs FILE  the graph settings document of what was loaded\n"
+    "  --csv FILE          the processed data of every frame as CSV (comma-\n"
+    "                      separated, decimal point, altitudes in metres)\n"
+    "  --sharppy FILE      the ascent as a SHARPpy sounding (pressure, height,\n"
+    "                      temperature, dew point); fails when no frame has a\n"
+    "                      valid pressure and temperature\n"
     "  --standard FILE     the Standard graph image\n"
     "  --skewt FILE        the Skew-T graph image\n"
     "  --time FILE         the Time graph image\n"
@@ -73,6 +84,11 @@ const char *const HelpText =
     "  --feet              altitudes in feet (data list, altitude labels,\n"
     "                      settings document); default: metres, or the\n"
     "                      unit of a settings document\n"
+    "  --analysis          draw the analysis overlays on the Skew-T graph: the\n"
+    "                      parcel trace, the standard atmosphere and the box\n"
+    "                      of figures (LCL, CAPE, CIN, precipitable water,\n"
+    "                      freezing level, tropopause); the settings document\n"
+    "                      keeps the overlays as loaded\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status 0 on success. On bad input one line on standard error that\n"
@@ -97,6 +113,8 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption saveGraphs(QStringLiteral("save-graphs"), QString(),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption sharppy(QStringLiteral("sharppy"), QString(), QStringLiteral("FILE"));
     const std::array<QCommandLineOption, 3> images{
         QCommandLineOption(QStringLiteral("standard"), QString(), QStringLiteral("FILE")),
         QCommandLineOption(QStringLiteral("skewt"), QString(), QStringLiteral("FILE")),
@@ -104,8 +122,9 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
     const QCommandLineOption print(QStringLiteral("print"), QString());
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
-    parser.addOptions(
-        {help, report, saveGraphs, images[0], images[1], images[2], size, print, feet});
+    const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
+    parser.addOptions({help, report, saveGraphs, csv, sharppy, images[0], images[1], images[2],
+                       size, print, feet, analysis});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -133,6 +152,8 @@ TOptions ParseOptions(const QStringList &arguments)
     };
     options.Report = single(report);
     options.SaveGraphs = single(saveGraphs);
+    options.Csv = single(csv);
+    options.Sharppy = single(sharppy);
     for (size_t i = 0; i < images.size(); ++i) {
         options.Images[i] = single(images[i]);
         if (!options.Images[i].isEmpty())
@@ -153,12 +174,15 @@ TOptions ParseOptions(const QStringList &arguments)
     }
     options.Print = parser.isSet(print);
     options.Feet = parser.isSet(feet);
+    options.Analysis = parser.isSet(analysis);
 
     // Two outputs to one file would leave only the last.
     std::map<QString, QString> seen;
-    const std::array<std::pair<QString, QString>, 5> outputs{
+    const std::array<std::pair<QString, QString>, 7> outputs{
         std::pair{QStringLiteral("--report"), options.Report},
         {QStringLiteral("--save-graphs"), options.SaveGraphs},
+        {QStringLiteral("--csv"), options.Csv},
+        {QStringLiteral("--sharppy"), options.Sharppy},
         {QStringLiteral("--standard"), options.Images[gtStandard]},
         {QStringLiteral("--skewt"), options.Images[gtSkewT]},
         {QStringLiteral("--time"), options.Images[gtTime]}};
@@ -301,7 +325,15 @@ int Run(const QStringList &arguments)
     // As the window does: the graph settings at their screen size, the
     // unit, then the data set and every line through RecordResult.
     thread.Post(rcStandardParameters, settings.StandardParameters.Clone());
-    thread.Post(rcSkewTParameters, settings.SkewTParameters.Clone());
+    // --analysis changes the pictures only: the settings document is written
+    // from `settings`, which keeps the overlays as loaded.
+    auto skewT = std::make_unique<TSkewTGraphParameters>(settings.SkewTParameters);
+    if (options.Analysis) {
+        skewT->SetShowParcel(true);
+        skewT->SetShowStandardAtmosphere(true);
+        skewT->SetShowAnalysis(true);
+    }
+    thread.Post(rcSkewTParameters, std::move(skewT));
     thread.Post(rcTimeParameters, settings.TimeParameters.Clone());
     thread.Post(rcLengthUnit, std::make_unique<TIntegerWrapper>(settings.DisplayedUnit));
     session.BeginNewRun(settings.DataParameters);
@@ -338,6 +370,15 @@ int Run(const QStringList &arguments)
         saved.RecordedLines = session.RecordedLines();
         outputs.push_back({options.SaveGraphs, GraphSettingsToBytes(saved)});
     }
+    // The thread has ended: its packets can be read.
+    if (!options.Csv.isEmpty())
+        outputs.push_back(
+            {options.Csv, FormatProcessedDataCsv(settings.DataParameters.Configuration(),
+                                                 thread.Pipeline().AllPackets())});
+    // The ascent as the graphs see it: frames without errors.
+    if (!options.Sharppy.isEmpty())
+        outputs.push_back(
+            {options.Sharppy, FormatSharppySounding(thread.Pipeline().GoodPackets())});
     // Image compression is the slowest part of writing: the images are
     // encoded side by side.
     std::vector<std::pair<QString, std::future<QByteArray>>> images;
