@@ -1,6 +1,7 @@
 // A full rebuild and redraw of each graph kind, as the graph thread makes
 // after a settings change: ApplyParameters followed by Redraw with 10,000
-// packets of a two-and-a-half hour flight at 1000 x 800 pixels.
+// packets of a two-and-a-half hour flight at 1000 x 800 pixels; and the
+// Skew-T's live cycle with and without its analysis overlays.
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SkewTGraph.h"
@@ -124,6 +125,30 @@ void BM_SkewTApplyAndRedrawDefaultMarkers(benchmark::State &state)
     }
 }
 BENCHMARK(BM_SkewTApplyAndRedrawDefaultMarkers)->Unit(benchmark::kMillisecond);
+
+// One cycle of a live flight 10,000 packets long: the newest packet added,
+// then the redraw, without (0) and with (1) every analysis overlay, which
+// runs the sounding analysis again over all the packets. The traces gain a
+// point per iteration, which does not count at this length.
+void BM_SkewTLiveCycle(benchmark::State &state)
+{
+    TSkewTGraphParameters parameters = Parameters<TSkewTGraphParameters>();
+    parameters.TemperatureMarker().SetShape(dmNone);
+    parameters.DewpointMarker().SetShape(dmNone);
+    const bool overlays = state.range(0) != 0;
+    parameters.SetShowParcel(overlays);
+    parameters.SetShowStandardAtmosphere(overlays);
+    parameters.SetShowAnalysis(overlays);
+    const TDataPacketList &packets = Flight();
+    TSkewTGraph graph;
+    graph.ApplyParameters(parameters, luMeters,
+                          TDataPacketList(packets.begin(), packets.end() - 1));
+    for (auto _ : state) {
+        graph.AddData(packets, PacketCount - 1);
+        graph.Redraw();
+    }
+}
+BENCHMARK(BM_SkewTLiveCycle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_TimeApplyAndRedraw(benchmark::State &state)
 {
