@@ -129,12 +129,13 @@ TAnalysisBoxLayout LayoutAnalysisBox(TCanvas &canvas, const TRect &plot,
                                      CheckedAdd(valueWidth, CheckedMultiply(padding, 2)));
     const int32_t height =
         CheckedAdd(CheckedMultiply(rowHeight, int32_t(rows.size())), CheckedMultiply(padding, 2));
+    if (int64_t(width) * 2 > int64_t(plot.Right) - plot.Left ||
+        int64_t(height) * 2 > int64_t(plot.Bottom) - plot.Top)
+        return layout;
     const int32_t right = CheckedSubtract(plot.Right, inset);
     const int32_t top = CheckedAdd(plot.Top, inset);
     const int32_t left = CheckedSubtract(right, width);
     const int32_t bottom = CheckedAdd(top, height);
-    if (left < CheckedAdd(plot.Left, inset) || bottom > CheckedSubtract(plot.Bottom, inset))
-        return layout;
 
     layout.Box = TRect{left, top, right, bottom};
     const int32_t captionX = CheckedAdd(left, padding);

@@ -65,9 +65,9 @@ struct TAnalysisBoxLayout
 
 // The box for `rows` in the top-right corner of `plot`, inset from the frame,
 // captions in one column and values aligned in a second. The canvas measures
-// the texts in the box's font, which it must hold. Empty when the box, with
-// its inset on both sides, would not fit in the plot: a box covering the
-// whole diagram would hide what it describes.
+// the texts in the box's font, which it must hold. Empty when the box would
+// take more than half the plot's width or height: on a diagram that small it
+// would cover what it describes and the traces would run through its text.
 TAnalysisBoxLayout LayoutAnalysisBox(TCanvas &canvas, const TRect &plot,
                                      const TAnalysisBoxRows &rows, int32_t scale);
 // Draws the box: an opaque white rectangle with a grey outline and the texts

@@ -190,10 +190,11 @@ TEST(SkewTOverlays, LayoutOfTheAnalysisBox)
     EXPECT_EQ(layout.Box, (TRect{2323, 230, 2565, 296}));
     EXPECT_EQ(layout.ValueOrigins[1], QPoint(2323 + 20 + 60 + 40, 250 + 13));
 
-    // A plot too small for it shows no box at all.
-    EXPECT_TRUE(LayoutAnalysisBox(canvas, TRect{65, 40, 254, 399}, rows, 1).ValueOrigins.empty());
-    EXPECT_FALSE(LayoutAnalysisBox(canvas, TRect{65, 40, 255, 399}, rows, 1).ValueOrigins.empty());
-    EXPECT_TRUE(LayoutAnalysisBox(canvas, TRect{65, 40, 519, 85}, rows, 1).ValueOrigins.empty());
+    // No box on a plot it would fill more than half of either way.
+    EXPECT_TRUE(LayoutAnalysisBox(canvas, TRect{65, 40, 420, 399}, rows, 1).ValueOrigins.empty());
+    EXPECT_FALSE(LayoutAnalysisBox(canvas, TRect{65, 40, 421, 399}, rows, 1).ValueOrigins.empty());
+    EXPECT_TRUE(LayoutAnalysisBox(canvas, TRect{65, 40, 519, 107}, rows, 1).ValueOrigins.empty());
+    EXPECT_FALSE(LayoutAnalysisBox(canvas, TRect{65, 40, 519, 108}, rows, 1).ValueOrigins.empty());
 }
 
 TEST(SkewTOverlays, DrawingOrderAndPrintLegend)
