@@ -85,13 +85,10 @@ inline TDataPacketList ConvectiveAscent(int count = 150)
         t -= 6.5 * std::clamp(h - 1.3, 0.0, 10.7);
         return t + 1.0 * std::max(h - 15.0, 0.0);
     };
+    // Dew point depression: 10 K at the ground, 2 K from 1.5 to 4 km, 30 K aloft.
     auto spreadAt = [](double z) {
         const double h = (z - 100.0) / 1000.0;
-        if (h < 1.5)
-            return 10.0 - 8.0 * h / 1.5;
-        if (h < 4.0)
-            return 2.0;
-        return std::min(2.0 + 7.0 * (h - 4.0), 30.0);
+        return h < 1.5 ? 10.0 - 8.0 * h / 1.5 : std::clamp(2.0 + 7.0 * (h - 4.0), 2.0, 30.0);
     };
     TDataPacketList packets;
     double altitude = 100.0, previousPressure = 0.0, previousTemperature = 0.0;
@@ -107,8 +104,6 @@ inline TDataPacketList ConvectiveAscent(int count = 150)
         packet.SetTemperature(temperature);
         packet.SetAltitude(altitude);
         packet.SetDewpoint(temperature - spreadAt(altitude));
-        packet.SetValue(1, temperature);
-        packet.SetValue(2, pressure);
         packets.push_back(packet);
         previousPressure = pressure;
         previousTemperature = temperature;

@@ -44,34 +44,21 @@ TEST(SkewTGraphParametersForm, AnalysisBoxesAreFilledOnShowAndStoredOnOk)
 {
     TfrmSkewTGraphParameters dialog;
     dialog.Parameters().SetShowStandardAtmosphere(true);
-
     TScriptedInteraction script;
-    script.ExpectDialog(QDialog::Rejected, [&](QDialog &) {
-        EXPECT_FALSE(dialog.chkParcelTrace->isChecked());
-        EXPECT_TRUE(dialog.chkStandardAtmosphere->isChecked());
-        EXPECT_FALSE(dialog.chkAnalysisBox->isChecked());
-        EXPECT_EQ(dialog.chkParcelTrace->text(), "Parcel trace");
-        EXPECT_EQ(dialog.chkAnalysisBox->parentWidget()->property("title").toString(), "Analysis");
-        QTest::mouseClick(dialog.chkParcelTrace, Qt::LeftButton);
-        QTest::mouseClick(dialog.chkStandardAtmosphere, Qt::LeftButton);
-        QTest::mouseClick(dialog.chkAnalysisBox, Qt::LeftButton);
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    EXPECT_EQ(ModalInteraction().ExecuteDialog(dialog), QDialog::Accepted);
+    for (QDialog::DialogCode ending : {QDialog::Rejected, QDialog::Accepted}) {
+        script.ExpectDialog(QDialog::Rejected, [&](QDialog &) {
+            EXPECT_FALSE(dialog.chkParcelTrace->isChecked());
+            EXPECT_TRUE(dialog.chkStandardAtmosphere->isChecked());
+            EXPECT_FALSE(dialog.chkAnalysisBox->isChecked());
+            for (QCheckBox *box :
+                 {dialog.chkParcelTrace, dialog.chkStandardAtmosphere, dialog.chkAnalysisBox})
+                QTest::mouseClick(box, Qt::LeftButton);
+            QTest::mouseClick(ending == QDialog::Accepted ? dialog.btnOk : dialog.btnCancel,
+                              Qt::LeftButton);
+        });
+        EXPECT_EQ(ModalInteraction().ExecuteDialog(dialog), ending);
+    }
     EXPECT_TRUE(dialog.Parameters().ShowParcel());
     EXPECT_FALSE(dialog.Parameters().ShowStandardAtmosphere());
     EXPECT_TRUE(dialog.Parameters().ShowAnalysis());
-
-    // Cancel keeps them; the next showing starts from the parameters again.
-    script.ExpectDialog(QDialog::Rejected, [&](QDialog &) {
-        QTest::mouseClick(dialog.chkParcelTrace, Qt::LeftButton);
-        QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
-    });
-    EXPECT_EQ(ModalInteraction().ExecuteDialog(dialog), QDialog::Rejected);
-    EXPECT_TRUE(dialog.Parameters().ShowParcel());
-    script.ExpectDialog(QDialog::Rejected, [&](QDialog &) {
-        EXPECT_TRUE(dialog.chkParcelTrace->isChecked());
-        QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
-    });
-    ModalInteraction().ExecuteDialog(dialog);
 }
