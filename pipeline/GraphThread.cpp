@@ -174,7 +174,7 @@ void TGraphThread::CopyToScreen(TCycleOutput &output)
     TGraphPipeline *pipeline = FPipeline.get();
     QMetaObject::invokeMethod(
         this,
-        [copy, pipeline, graphs] {
+        [this, copy, pipeline, graphs] {
             {
                 QMutexLocker locker(&copy->Lock);
                 if (copy->Cancelled)
@@ -193,11 +193,19 @@ void TGraphThread::CopyToScreen(TCycleOutput &output)
                 }
                 results.emplace_back(type, error);
             }
-            QMutexLocker locker(&copy->Lock);
-            copy->Results = std::move(results);
-            copy->Done = true;
-            copy->Finished.wakeAll();
+            // The copies are done; the thread may go on while the screen repaints.
+            {
+                QMutexLocker locker(&copy->Lock);
+                copy->Results = results;
+                copy->Done = true;
+                copy->Finished.wakeAll();
+            }
+            if (OnTargetPainted)
+                for (const auto &[type, error] : results)
+                    if (error.isEmpty())
+                        OnTargetPainted(type);
         },
+
         Qt::QueuedConnection);
 
     // Waits like a blocking call, but a thread told to end gives up a copy

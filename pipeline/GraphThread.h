@@ -22,6 +22,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class TGraphThread final : public QThread
@@ -46,6 +47,10 @@ class TGraphThread final : public QThread
     // caller, who must keep it alive until the thread has ended or another
     // target (or none) is set. Call on the owner's thread.
     void SetGraphTarget(TGraphType type, QImage *target);
+
+    // Raised on the owner's thread after a graph's finished bitmap was copied
+    // into its target, so that whoever shows the target can repaint it.
+    std::function<void(TGraphType type)> OnTargetPainted;
 
     // Asks the thread to end and waits for it, handling the owner's events
     // meanwhile. Call on the owner's thread. Safe to call more than once.

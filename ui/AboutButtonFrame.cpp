@@ -6,6 +6,15 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+namespace {
+TfrmAbout *SharedAboutForm = nullptr;
+} // namespace
+
+void TfraAboutButton::SetSharedAboutForm(TfrmAbout *form)
+{
+    SharedAboutForm = form;
+}
+
 TfraAboutButton::TfraAboutButton(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("fraAboutButton"));
@@ -22,7 +31,10 @@ TfraAboutButton::TfraAboutButton(QWidget *parent) : QWidget(parent)
 
 void TfraAboutButton::btnAboutClick()
 {
-    // A fresh box each time: it holds nothing worth keeping between showings.
+    if (SharedAboutForm) {
+        ModalInteraction().ExecuteDialog(*SharedAboutForm);
+        return;
+    }
     TfrmAbout about(window());
     ModalInteraction().ExecuteDialog(about);
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QPushButton;
+class TfrmAbout;
 
 class TfraAboutButton : public QWidget
 {
@@ -15,6 +16,10 @@ class TfraAboutButton : public QWidget
 
     // Shows the about box modally.
     void btnAboutClick();
+
+    // The program's one about box, shown by every About button; until one is
+    // given (or after nullptr) each click shows a box of its own.
+    static void SetSharedAboutForm(TfrmAbout *form);
 
   private:
     QPushButton *FAbout = nullptr;

@@ -1,33 +1,12 @@
 #include "ui/ChannelGraphFrame.h"
 
 #include "foundation/CustomUtilities.h"
+#include "graphs/SeriesDefaults.h"
 #include "ui/GraphSeriesFrame.h"
-#include "ui/MarkerSelector.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-
-namespace {
-struct TInitialSeries
-{
-    TDataMarker Shape;
-    int32_t Size;
-    QColor Color;
-    int32_t LineWidth;
-};
-
-// Thick lines without markers for the first two channels (usually
-// temperature and pressure), markers for the rest, in colours that tell
-// neighbouring channels apart.
-const TInitialSeries InitialSeries[TfraChannelGraph::ChannelCount] = {
-    {dmNone, 7, QColor(255, 0, 0), 3},     {dmNone, 7, QColor(0, 0, 255), 3},
-    {dmCircle, 7, QColor(0, 0, 0), 1},     {dmCircle, 7, QColor(0, 255, 0), 1},
-    {dmSquare, 7, QColor(0, 0, 255), 1},   {dmSquare, 7, QColor(255, 0, 0), 1},
-    {dmSquare, 7, QColor(0, 0, 0), 1},     {dmNone, 7, QColor(0, 255, 0), 3},
-    {dmTriangle, 7, QColor(0, 0, 255), 1}, {dmTriangle, 10, QColor(255, 0, 0), 1},
-};
-} // namespace
 
 TfraChannelGraph::TfraChannelGraph(QWidget *parent) : QWidget(parent)
 {
@@ -62,12 +41,9 @@ TfraChannelGraph::TfraChannelGraph(QWidget *parent) : QWidget(parent)
         const int32_t channel = i + 1;
         row->setObjectName(QStringLiteral("fraGraphSeries%1").arg(channel));
         row->SetChannelNumber(channel);
-        const TInitialSeries &initial = InitialSeries[i];
-        row->mselMarker->SetMarkerType(initial.Shape);
-        row->mselMarker->SetMarkerSize(initial.Size);
-        row->mselMarker->SetColor(initial.Color);
-        row->mselMarker->SetLineWidth(initial.LineWidth);
-        row->mselMarker->SetLineStyle(mslsSolid);
+        const TInitialSeries initial = InitialChannelSeries(channel);
+        row->SetAxis(initial.Axis);
+        row->SetMarkerDefinition(initial.Marker);
         row->OnChange = [this](TfraGraphSeries &sender) {
             if (OnSeriesChanged)
                 OnSeriesChanged(sender.ChannelNumber(), sender.AxisNumber(),

@@ -1,6 +1,7 @@
 #include "ui/SkewTGraphFrame.h"
 
 #include "foundation/CustomUtilities.h"
+#include "graphs/SeriesDefaults.h"
 #include "ui/MarkerSelector.h"
 #include "ui/SkewTSeriesFrame.h"
 
@@ -8,14 +9,10 @@
 #include <QVBoxLayout>
 
 namespace {
-void SetInitialTrace(TfraSkewTSeries &row, const QString &caption, const QColor &color)
+void SetInitialTrace(TfraSkewTSeries &row, const QString &caption, const TMarkerDefinition &marker)
 {
     row.lblFunction->setText(caption);
-    row.mselMarker->SetMarkerType(dmNone);
-    row.mselMarker->SetMarkerSize(15);
-    row.mselMarker->SetColor(color);
-    row.mselMarker->SetLineWidth(1);
-    row.mselMarker->SetLineStyle(mslsSolid);
+    row.mselMarker->SetMarkerDefinition(marker);
 }
 } // namespace
 
@@ -26,10 +23,11 @@ TfraSkewTGraph::TfraSkewTGraph(QWidget *parent) : QWidget(parent)
 
     fraTemperatureSeries = new TfraSkewTSeries(this);
     fraTemperatureSeries->setObjectName(QStringLiteral("fraTemperatureSeries"));
-    SetInitialTrace(*fraTemperatureSeries, QStringLiteral("Temperature"), QColor(255, 0, 0));
+    SetInitialTrace(*fraTemperatureSeries, QStringLiteral("Temperature"),
+                    InitialTemperatureMarker());
     fraDewpointSeries = new TfraSkewTSeries(this);
     fraDewpointSeries->setObjectName(QStringLiteral("fraDewpointSeries"));
-    SetInitialTrace(*fraDewpointSeries, QStringLiteral("Dewpoint"), QColor(0, 0, 255));
+    SetInitialTrace(*fraDewpointSeries, QStringLiteral("Dewpoint"), InitialDewpointMarker());
 
     const auto changed = [this](TfraSkewTSeries &) {
         if (OnMarkersChanged)

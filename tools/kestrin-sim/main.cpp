@@ -164,6 +164,12 @@ int main(int argc, char **argv)
         {QStringLiteral("config-repeat"),
          QStringLiteral("Times the configuration is sent before the data (default 3)."),
          QStringLiteral("n"), QStringLiteral("3")},
+        {QStringLiteral("config-every"),
+         QStringLiteral("Send the configuration again (config-repeat times, in one piece) before "
+                        "every k-th data frame, as a sonde that is restarted now and then; 0 "
+                        "never (default). With k of 2 or less a ground station can capture the "
+                        "configuration whenever it starts listening."),
+         QStringLiteral("k"), QStringLiteral("0")},
         {{QStringLiteral("r"), QStringLiteral("rate")},
          QStringLiteral("Frames per second (default 1)."),
          QStringLiteral("fps"),
@@ -217,6 +223,7 @@ int main(int argc, char **argv)
                             : 1.0 / rate;
     const double launch = NumberOption(parser, QStringLiteral("launch-elevation"), -500, 9000);
     const int garbage = int(NumberOption(parser, QStringLiteral("garbage"), 0, 10000));
+    const auto configEvery = int64_t(NumberOption(parser, QStringLiteral("config-every"), 0, 1e12));
     const auto invalidEvery =
         int64_t(NumberOption(parser, QStringLiteral("invalid-every"), 0, 1e12));
     const auto port = uint16_t(NumberOption(parser, QStringLiteral("port"), 1, 65535));
@@ -274,9 +281,23 @@ int main(int argc, char **argv)
     const auto period = std::chrono::duration<double>(1.0 / rate);
     const TClock::time_point start = TClock::now();
     int64_t sent = 0;
-    auto frame = [&](const QString &text) {
+    // The repeated configuration goes out in one piece, so that a listener
+    // that starts in the middle of the stream never sees just one copy of it
+    // followed by data.
+    QByteArray burst;
+    for (int i = 0; i < repeats; ++i)
+        burst += configurationText.toLatin1() + '/';
+    auto frame = [&](const QString &text, bool configurationFirst = false) {
         std::this_thread::sleep_until(
             start + std::chrono::duration_cast<TClock::duration>(period * double(sent)));
+        if (configurationFirst && !burst.isEmpty()) {
+            send(burst);
+            if (echo)
+                for (int i = 0; i < repeats; ++i)
+                    std::fprintf(stdout, "%s\n", qPrintable(configurationText));
+        }
+        if (text.isEmpty())
+            return;
         QByteArray bytes = text.toLatin1();
         if (garbage > 0)
             noise(bytes, garbage);
@@ -287,8 +308,15 @@ int main(int argc, char **argv)
         ++sent;
     };
 
-    for (int i = 0; i < repeats; ++i)
-        frame(configurationText);
+    if (configEvery > 0) {
+        // A sonde restarted now and then: every configuration phase, the
+        // first too, goes out in one piece.
+        if (repeats > 0)
+            frame(QString(), true);
+    } else {
+        for (int i = 0; i < repeats; ++i)
+            frame(configurationText);
+    }
     for (int64_t i = 0; dataFrames == 0 || i < dataFrames; ++i) {
         QString text;
         if (replay)
@@ -298,7 +326,7 @@ int main(int argc, char **argv)
                                ChannelValues(configuration, flight.At(double(i) * step, i)));
         if (invalidEvery > 0 && (i + 1) % invalidEvery == 0)
             text = SpoilFrame(configuration, text);
-        frame(text);
+        frame(text, configEvery > 0 && i > 0 && i % configEvery == 0);
     }
     std::fflush(stdout);
     Say(QStringLiteral("sent %1 frames").arg(sent));

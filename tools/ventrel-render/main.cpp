@@ -6,6 +6,7 @@
 #include "devices/LogFormat.h"
 #include "foundation/CustomUtilities.h"
 #include "foundation/WrapperClasses.h"
+#include "graphs/SeriesDefaults.h"
 #include "pipeline/DataViewModel.h"
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/GraphThread.h"
@@ -218,45 +219,6 @@ bool IsSettingsDocument(const QByteArray &contents)
     return p < contents.size() && contents[p] == '<';
 }
 
-// The series looks the window's series pages start with.
-void SetStartupSeries(TValueAxesParameters &parameters)
-{
-    struct TRow
-    {
-        TDataMarker Shape;
-        int32_t Size;
-        QColor Colour;
-        int LineWidth;
-    };
-    static const TRow Rows[TValueAxesParameters::ChannelCount] = {
-        {dmNone, 7, QColor(255, 0, 0), 3},     {dmNone, 7, QColor(0, 0, 255), 3},
-        {dmCircle, 7, QColor(0, 0, 0), 1},     {dmCircle, 7, QColor(0, 255, 0), 1},
-        {dmSquare, 7, QColor(0, 0, 255), 1},   {dmSquare, 7, QColor(255, 0, 0), 1},
-        {dmSquare, 7, QColor(0, 0, 0), 1},     {dmNone, 7, QColor(0, 255, 0), 3},
-        {dmTriangle, 7, QColor(0, 0, 255), 1}, {dmTriangle, 10, QColor(255, 0, 0), 1}};
-    for (int32_t i = 1; i <= TValueAxesParameters::ChannelCount; ++i) {
-        const TRow &row = Rows[i - 1];
-        TMarkerDefinition &marker = parameters.GetDataMarker(i);
-        marker.SetShape(row.Shape);
-        marker.SetSize(row.Size);
-        marker.SetLinePen(QPen(row.Colour, row.LineWidth));
-        marker.SetMarkerPen(QPen(row.Colour, 1));
-        marker.SetMarkerBrush(QBrush(row.Colour));
-    }
-}
-
-void SetStartupSeries(TSkewTGraphParameters &parameters)
-{
-    for (auto [marker, colour] : {std::pair{&parameters.TemperatureMarker(), QColor(Qt::red)},
-                                  std::pair{&parameters.DewpointMarker(), QColor(Qt::blue)}}) {
-        marker->SetShape(dmNone);
-        marker->SetSize(15);
-        marker->SetLinePen(QPen(colour, 1));
-        marker->SetMarkerPen(QPen(colour, 1));
-        marker->SetMarkerBrush(QBrush(colour));
-    }
-}
-
 TGraphSettings LoadInput(const TOptions &options)
 {
     const QByteArray contents = ReadInput(options.Input);
@@ -266,9 +228,9 @@ TGraphSettings LoadInput(const TOptions &options)
         if (options.Feet)
             settings.DisplayedUnit = luFeet;
     } else {
-        SetStartupSeries(settings.StandardParameters);
-        SetStartupSeries(settings.SkewTParameters);
-        SetStartupSeries(settings.TimeParameters);
+        ApplyInitialSeries(settings.StandardParameters);
+        ApplyInitialSeries(settings.SkewTParameters);
+        ApplyInitialSeries(settings.TimeParameters);
         const TRunLog log = ParseRunLog(contents, options.Input);
         settings.DataParameters.Configuration() = log.Configuration;
         settings.DataParameters.SetLaunchElevation(log.LaunchElevation);

@@ -1,0 +1,288 @@
+#pragma once
+// TfrmMain: the program's one window and the driver of a flight. It leads the
+// operator through the three pages of its left pane (start, hardware setup,
+// main control), captures or takes the sonde configuration, starts and stops
+// runs, and hands every decoded frame to the run log, the recorded lines and
+// the graph thread. It collects the data-list rows and print images the
+// graph thread leaves, debounces resizing of the graph area, and opens the
+// graph parameter dialogs.
+//
+// The window holds no domain logic: parsing, formatting, logging and the
+// recorded lines are core calls. Every handler is an operation of its own
+// that the toolkit, or a test, calls; exceptions that escape a handler are
+// shown in an error box and leave the window as it was at that point.
+#include "devices/FileManager.h"
+#include "devices/KestrinReceiver.h"
+#include "foundation/LocalDefs.h"
+#include "graphs/MarkerDefinition.h"
+#include "graphs/SkewTGraphParameters.h"
+#include "graphs/StandardGraphParameters.h"
+#include "graphs/TimeGraphParameters.h"
+#include "pipeline/DataBuffer.h"
+#include "pipeline/DataParameters.h"
+#include "ui/FileDialogs.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QSplitter;
+class QStackedWidget;
+class QTimer;
+class TDataListView;
+class TGraphImage;
+class TGraphThread;
+class TRecordingSession;
+class TfraHardware;
+class TfraMainControl;
+class TfraSkewTGraph;
+class TfraStandardGraph;
+class TfraStart;
+class TfraTimeGraph;
+class TfrmSkewTGraphParameters;
+class TfrmStdGraphParameters;
+class TfrmTimeGraphParameters;
+
+// What the window is built with.
+struct TMainFormOptions
+{
+    // The exchange library the receiver loads; empty for the normal one.
+    QString ReceiverLibraryPath;
+};
+
+// Where a dialog of `size` opened at `position` (screen coordinates) is
+// placed: moved left and up as far as needed to lie inside `screen`.
+QPoint PlaceDialogOnScreen(QPoint position, QSize size, const QRect &screen);
+
+class TfrmMain : public QMainWindow
+{
+    Q_OBJECT
+
+  public:
+    // How many of the newest received characters the telemetry strip keeps.
+    static constexpr int TelemetryKeep = 400;
+
+    explicit TfrmMain(const TMainFormOptions &options = {}, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // The three graph parameter dialogs, created once by the program after
+    // the window. Until they are given, clicks on the graphs open nothing.
+    void SetParameterDialogs(TfrmStdGraphParameters *standard, TfrmSkewTGraphParameters *skewT,
+                             TfrmTimeGraphParameters *time);
+
+    // --- controls ----------------------------------------------------------
+    QWidget &pnlMain() const { return *FMainPanel; }
+    QStackedWidget &pctlLeft() const { return *FLeftPages; }
+    QWidget &tshStart() const { return *FStartPage; }
+    QWidget &tsHardware() const { return *FHardwarePage; }
+    QWidget &tsMainControl() const { return *FMainControlPage; }
+    TfraStart &fraStart() const { return *FStart; }
+    TfraHardware &fraHardware() const { return *FHardware; }
+    TfraMainControl &fraMainControl() const { return *FMainControl; }
+    QWidget &pnlTitle() const { return *FTitlePanel; }
+    QLabel &lblTitle() const { return *FTitle; }
+    QComboBox &cmbGraphType() const { return *FGraphTypeCombo; }
+    TfraStandardGraph &fraStandardGraph() const { return *FStandardSeries; }
+    TfraSkewTGraph &fraSkewTGraph() const { return *FSkewTSeries; }
+    TfraTimeGraph &fraTimeGraph() const { return *FTimeSeries; }
+    QWidget &pnlRight() const { return *FRightPanel; }
+    QWidget &pnlGraph() const { return *FGraphPanel; }
+    QStackedWidget &pctlGraph() const { return *FGraphPages; }
+    TGraphImage &imgStandardGraph() const { return *FImages[gtStandard]; }
+    TGraphImage &imgSkewTGraph() const { return *FImages[gtSkewT]; }
+    TGraphImage &imgTimeGraph() const { return *FImages[gtTime]; }
+    TGraphImage &GraphImage(TGraphType type) const;
+    QSplitter &splData() const { return *FSplitter; }
+    QWidget &pnlData() const { return *FDataPanel; }
+    TDataListView &dlvData() const { return *FDataList; }
+    QWidget &pnlTelemetry() const { return *FTelemetryPanel; }
+    QLabel &lblTelemetry() const { return *FTelemetry; }
+    QTimer &tmrGraphResize() const { return *FGraphResizeTimer; }
+    QTimer &tmrPrint() const { return *FPrintTimer; }
+    QTimer &tmrDataListView() const { return *FDataListTimer; }
+
+    // --- state -------------------------------------------------------------
+    TSaveDialog &SaveDialog() { return FSaveDialog; }
+    TOpenDialog &OpenDialog() { return FOpenDialog; }
+    TPrintDialog &PrintDialog() { return *FPrintDialog; }
+    TGraphThread &GraphThread() const { return *FGraphThread; }
+    TKestrinReceiver &Receiver() const { return *FReceiver; }
+    TFileManager &FileManager() const { return *FFileManager; }
+    TDataParameters &DataParameters() { return FDataParameters; }
+    TStandardGraphParameters &StandardParameters() { return FStandardParameters; }
+    TSkewTGraphParameters &SkewTParameters() { return FSkewTParameters; }
+    TTimeGraphParameters &TimeParameters() { return FTimeParameters; }
+    const QStringList &RecordedLines() const;
+    const QString &LogFileName() const { return FLogFileName; }
+    TGraphType CurrentGraph() const { return FCurrentGraph; }
+    bool CapturingConfig() const { return FCapturingConfig; }
+    bool ApplyingConfig() const { return FApplyingConfig; }
+    bool Running() const { return FRunning; }
+    const QString &CandidateConfig() const { return FCandidateConfig; }
+    bool ResizePending() const { return FResizePending; }
+    // How many raw packets of each command kind went to the graph thread.
+    uint64_t PostCount(uint8_t command) const;
+
+    // The clock of proposed file names (tests fix it).
+    void SetClock(std::function<QDateTime()> clock) { FClock = std::move(clock); }
+    // prefix + "_mmm_dd_yyyy_hhnn" of now + extension ("Kestrin", ".txt").
+    QString ProposedFileName(const QString &prefix, const QString &extension) const;
+
+    // Receives each bitmap the print timer takes from the graph thread; the
+    // print command installs it. Unset, the bitmap is dropped.
+    std::function<void(std::unique_ptr<TPrintImage> image)> OnPrintImage;
+
+    // --- handlers of the window's controls ----------------------------------
+    void RunClick();
+    void StopClick();
+    void cmbGraphTypeChange();
+    void SetGraphType(TGraphType type);
+    void pnlGraphResize();
+    void tmrGraphResizeTimer();
+    void tmrDataListViewTimer();
+    void tmrPrintTimer();
+    void imgStandardGraphMouseDown(Qt::MouseButton button, QPoint position);
+    void imgSkewTGraphMouseDown(Qt::MouseButton button, QPoint position);
+    void imgTimeGraphMouseDown(Qt::MouseButton button, QPoint position);
+    void fraArrows1arbRightClick();
+    void fraArrowsarbLeftClick();
+    void fraHardwareConfig1btnConfigureClick();
+
+    // --- notifications of the frames ----------------------------------------
+    void StartNext();
+    void HardwareAutoConfigure();
+    void HardwareManualConfigure(const QString &text);
+    void HardwareCancelConfigure();
+    void HardwareBack();
+    void HardwareElevationEntered(double meters);
+    void HardwareUnitsChanged(TLengthUnit unit);
+    void MainControlBack();
+    void MainControlNext();
+    void StandardSeriesChanged(int32_t channel, int32_t axis, const TMarkerDefinition &marker);
+    void SkewTMarkersChanged(const TMarkerDefinition &temperature,
+                             const TMarkerDefinition &dewpoint);
+    void TimeSeriesChanged(int32_t channel, int32_t axis, const TMarkerDefinition &marker);
+
+    // --- events of the devices ------------------------------------------------
+    void ReceiverRawCharacters(const QString &text);
+    void ReceiverConfigurationReceived(const QString &text);
+    void ReceiverInvalidFrame(const QString &frame);
+    void ReceiverData(const TKestrinResult &result);
+    void ReceiverConfigurationSet(const TKestrinResult &configuration);
+    void ReceiverError();
+    void FileManagerError(const QString &message);
+
+    // --- operations -------------------------------------------------------------
+    void ShowStartPage();
+    void ShowHardwarePage();
+    void ShowRunControls();
+    void ShowFileControls();
+    void RefreshSeriesFrames();
+    // Sends the configuration to the receiver, refreshes the series rows and
+    // starts a new data set; the receiver's acknowledgement ends the busy state.
+    void ApplyConfiguration();
+    void BeginNewRun();
+    void StartRun();
+    void StopRun();
+    void RecordResult(const TKestrinResult &result);
+    // The log file's name (without folder) becomes the window caption.
+    void SetLogFileName(const QString &path);
+    void SetUnits(TLengthUnit unit);
+    void PostToGraphThread(uint8_t command, std::unique_ptr<TObject> data);
+
+    // Runs a handler; an exception it raises is shown in an error box.
+    void Guarded(const std::function<void()> &handler);
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void BuildControls();
+    void FormCreate();
+    void FormDestroy();
+    void ConnectFrames();
+    void ConnectSeriesPages();
+    void ConnectReceiver();
+    void StartReceiver();
+    void StopReceiver();
+    // Stops capturing and tells the operator the sonde no longer sends its
+    // configuration.
+    void CaptureLost();
+    void ShowGraphErrors();
+    void ShowParameterDialog(TGraphType type, QPoint position);
+    void PlaceDialog(QWidget &dialog, TGraphType type, QPoint position);
+
+    // Controls, owned through the widget tree.
+    QWidget *FMainPanel = nullptr;
+    QStackedWidget *FLeftPages = nullptr;
+    QWidget *FStartPage = nullptr;
+    QWidget *FHardwarePage = nullptr;
+    QWidget *FMainControlPage = nullptr;
+    TfraStart *FStart = nullptr;
+    TfraHardware *FHardware = nullptr;
+    TfraMainControl *FMainControl = nullptr;
+    QWidget *FTitlePanel = nullptr;
+    QLabel *FTitle = nullptr;
+    QComboBox *FGraphTypeCombo = nullptr;
+    TfraStandardGraph *FStandardSeries = nullptr;
+    TfraSkewTGraph *FSkewTSeries = nullptr;
+    TfraTimeGraph *FTimeSeries = nullptr;
+    QWidget *FRightPanel = nullptr;
+    QWidget *FGraphPanel = nullptr;
+    QStackedWidget *FGraphPages = nullptr;
+    std::array<TGraphImage *, 3> FImages{};
+    QSplitter *FSplitter = nullptr;
+    QWidget *FDataPanel = nullptr;
+    TDataListView *FDataList = nullptr;
+    QWidget *FTelemetryPanel = nullptr;
+    QLabel *FTelemetry = nullptr;
+    QTimer *FGraphResizeTimer = nullptr;
+    QTimer *FPrintTimer = nullptr;
+    QTimer *FDataListTimer = nullptr;
+
+    // The graph parameter dialogs, owned by the program.
+    TfrmStdGraphParameters *FStdGraphParametersForm = nullptr;
+    TfrmSkewTGraphParameters *FSkewTGraphParametersForm = nullptr;
+    TfrmTimeGraphParameters *FTimeGraphParametersForm = nullptr;
+
+    TMainFormOptions FOptions;
+    TSaveDialog FSaveDialog;
+    TOpenDialog FOpenDialog;
+    std::unique_ptr<TPrintDialog> FPrintDialog;
+    std::unique_ptr<TGraphThread> FGraphThread;
+    TStandardGraphParameters FStandardParameters;
+    TSkewTGraphParameters FSkewTParameters;
+    TTimeGraphParameters FTimeParameters;
+    // The recorded lines and their way to the graph thread.
+    std::unique_ptr<TRecordingSession> FRecording;
+    QString FLogFileName;
+    std::unique_ptr<TFileManager> FFileManager;
+    std::unique_ptr<TKestrinReceiver> FReceiver;
+    TDataParameters FDataParameters;
+    TGraphType FCurrentGraph = gtStandard;
+    bool FCapturingConfig = false;
+    bool FApplyingConfig = false;
+    bool FRunning = false;
+    QString FCandidateConfig;
+    bool FResizePending = false;
+
+    // The receiver was told to start and not to stop since: a receiver error
+    // that arrives after the stop is a late copy of one already reported.
+    bool FReceiverOn = false;
+    // Set while graph errors are shown, so that a timer tick inside the
+    // error box does not show the next ones on top of it.
+    bool FShowingGraphErrors = false;
+    bool FDestroying = false;
+    std::array<uint64_t, 7> FPostCounts{};
+    std::function<QDateTime()> FClock;
+};
