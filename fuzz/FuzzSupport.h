@@ -5,6 +5,7 @@
 #include "devices/KestrinLibrary.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QString>
 #include <cmath>
 #include <cstdint>
@@ -103,6 +104,19 @@ inline TKestrinResult ConfigurationFromInput(TFuzzInput &input)
     TKestrinResult configuration;
     configuration.ParseConfiguration(text);
     return configuration;
+}
+
+// Drawing text needs an application object with a platform; the replay test
+// brings its own, a fuzzer makes one on first use (offscreen, kept to the end).
+inline void EnsureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
 }
 
 // Switches the number and time formats for one input (a point or a comma as
