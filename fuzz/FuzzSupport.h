@@ -3,6 +3,8 @@
 // target of its own, and the corpus replay test links all of them into one
 // program with their entry points renamed.
 #include "devices/KestrinLibrary.h"
+#include "devices/LogFormat.h"
+#include "pipeline/RecordingSession.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -175,4 +177,18 @@ inline void CheckValues(const TKestrinResult &r)
             break;
         }
     }
+}
+
+// The recorded lines after stored lines are replayed, as the recording
+// session keeps them: each line read with the configuration and written
+// again, its raw frame text kept.
+inline QStringList ReplayedLines(const QStringList &lines, const TKestrinResult &configuration)
+{
+    QStringList recorded;
+    for (const QString &line : lines) {
+        const TKestrinResult result = ResultFromLogLine(line, configuration);
+        CheckValues(result);
+        recorded << FormatLogLine(result);
+    }
+    return recorded;
 }

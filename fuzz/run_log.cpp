@@ -1,8 +1,10 @@
 // Reading a whole run log from bytes, then replaying its data lines against
-// the configuration of its second line. A log read without complaint is
+// the configuration of its second line and saving them in a settings
+// document, as Load Log and Save Graphs do. A log read without complaint is
 // written back (header and lines) and must read the same again.
 #include "devices/LogFormat.h"
 #include "fuzz/FuzzSupport.h"
+#include "pipeline/GraphSettingsDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -21,10 +23,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(std::isfinite(log.LaunchElevation));
 
-    for (const QString &line : log.DataLines) {
-        TKestrinResult r(log.Configuration);
-        ParseLogLine(line, r);
-        CheckValues(r);
+    // Load Log replays the lines; Save Graphs then writes them into a
+    // settings document, which Load Graphs must read back line for line.
+    TGraphSettings settings;
+    settings.DataParameters.Configuration() = log.Configuration;
+    settings.DataParameters.SetLaunchElevation(log.LaunchElevation);
+    settings.RecordedLines = ReplayedLines(log.DataLines, log.Configuration);
+    try {
+        const TGraphSettings loaded =
+            ParseGraphSettings(GraphSettingsToBytes(settings), QStringLiteral("fuzz.xml"));
+        // Only characters no XML document can hold may come back replaced.
+        FUZZ_CHECK(loaded.RecordedLines.size() == settings.RecordedLines.size());
+        for (qsizetype i = 0; i < loaded.RecordedLines.size(); ++i) {
+            const QString &line = settings.RecordedLines[i];
+            const QString &back = loaded.RecordedLines[i];
+            FUZZ_CHECK(back.size() == line.size());
+            for (qsizetype k = 0; k < line.size(); ++k) {
+                const char16_t a = line[k].unicode();
+                const bool xml = (a >= 0x20 || a == u'\t' || a == u'\n' || a == u'\r') &&
+                                 a != 0xFFFE && a != 0xFFFF && !QChar::isSurrogate(a);
+                FUZZ_CHECK(back[k] == line[k] || (!xml && back[k] == QChar::ReplacementCharacter));
+            }
+        }
+    } catch (const EVentrelError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
+        FUZZ_CHECK(false && "a settings document saved after Load Log does not load");
     }
 
     QStringList lines;
