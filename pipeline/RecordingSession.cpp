@@ -21,6 +21,20 @@ TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &conf
     return result;
 }
 
+TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters &parameters)
+{
+    TDataPacketList packets;
+    packets.reserve(size_t(lines.size()));
+    TAltitudeBase base = TAltitudeBase::Start(parameters.LaunchElevation());
+    for (const QString &line : lines) {
+        TDataPacket packet =
+            MakeDataPacket(ResultFromLogLine(line, parameters.Configuration()), base);
+        AdvanceBase(base, packet);
+        packets.push_back(std::move(packet));
+    }
+    return packets;
+}
+
 TRecordingSession::TRecordingSession(TDataBuffer<TRawDataPacket> &commands) : FCommands(commands) {}
 
 QString TRecordingSession::RecordResult(const TKestrinResult &result)
@@ -35,6 +49,7 @@ QString TRecordingSession::RecordResult(const TKestrinResult &result)
 void TRecordingSession::BeginNewRun(const TDataParameters &parameters)
 {
     FRecordedLines.clear();
+    FRunParameters = parameters;
     PostToBuffer(FCommands, std::make_unique<TRawDataPacket>(
                                 rcNewRun, std::make_unique<TDataParameters>(parameters)));
 }

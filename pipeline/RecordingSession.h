@@ -4,6 +4,7 @@
 // renderer, so that replayed data takes the path of live frames.
 #include "devices/KestrinLibrary.h"
 #include "pipeline/DataBuffer.h"
+#include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
 
 #include <QString>
@@ -14,6 +15,11 @@
 // with it, so that the line can be written again without losing it.
 TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration);
 
+// The packets the graph thread derives from recorded lines, in order, for a
+// run that started with `parameters`: what the exports of a flight read when
+// only its lines are at hand.
+TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters &parameters);
+
 class TRecordingSession
 {
   public:
@@ -21,6 +27,11 @@ class TRecordingSession
     explicit TRecordingSession(TDataBuffer<TRawDataPacket> &commands);
 
     const QStringList &RecordedLines() const { return FRecordedLines; }
+    // The parameters the current run started with: the lines were recorded
+    // under them, whatever the caller's own have become since.
+    const TDataParameters &RunParameters() const { return FRunParameters; }
+    // The run's packets as the graph thread derives them from its lines.
+    TDataPacketList Packets() const { return PacketsFromLines(FRecordedLines, FRunParameters); }
 
     // The result's log line is kept in the recorded lines and a copy of the
     // result goes to the graph thread (command 0). Returns the line, for the
@@ -35,4 +46,5 @@ class TRecordingSession
   private:
     TDataBuffer<TRawDataPacket> &FCommands;
     QStringList FRecordedLines;
+    TDataParameters FRunParameters;
 };

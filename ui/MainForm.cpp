@@ -6,6 +6,7 @@
 #include "pipeline/GraphThread.h"
 #include "pipeline/RecordingSession.h"
 #include "ui/DataListView.h"
+#include "ui/FileButtonsFrame.h"
 #include "ui/GraphImage.h"
 #include "ui/GraphSeriesFrame.h"
 #include "ui/HardwareFrame.h"
@@ -199,8 +200,9 @@ void TfrmMain::BuildControls()
     time->setObjectName(QStringLiteral("fraTimeGraph"));
     FTimeSeries = time.get();
     FMainControl->SetSeriesFrame(gtTime, std::move(time));
-    // The file commands' buttons go on the file page (fraMainControl
-    // SetFileButtonsFrame) once they exist; the page stays empty until then.
+    auto fileButtons = std::make_unique<TfraFileButtons>();
+    FFileButtons = fileButtons.get();
+    FMainControl->SetFileButtonsFrame(std::move(fileButtons));
 
     mainLayout->addWidget(FLeftPages);
 
@@ -287,6 +289,7 @@ void TfrmMain::BuildControls()
     connect(FDataListTimer, &QTimer::timeout, this,
             [this] { Guarded([this] { tmrDataListViewTimer(); }); });
 
+    ConnectFileButtons();
     connect(FGraphTypeCombo, &QComboBox::activated, this,
             [this] { Guarded([this] { cmbGraphTypeChange(); }); });
     TfraRun &run = FMainControl->fraRun();
@@ -370,6 +373,9 @@ void TfrmMain::FormCreate()
     FReceiver.reset();
     FReceiver = std::make_unique<TKestrinReceiver>(nullptr, FOptions.ReceiverLibraryPath);
     ConnectReceiver();
+
+    // Bitmaps the print timer takes go to the printer.
+    OnPrintImage = [this](std::unique_ptr<TPrintImage> image) { PrintImage(std::move(image)); };
 
     // 6. The Standard graph on the start page.
     SetGraphType(gtStandard);

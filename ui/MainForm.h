@@ -13,6 +13,7 @@
 // shown in an error box and leave the window as it was at that point.
 #include "devices/FileManager.h"
 #include "devices/KestrinReceiver.h"
+#include "foundation/Errors.h"
 #include "foundation/LocalDefs.h"
 #include "graphs/MarkerDefinition.h"
 #include "graphs/SkewTGraphParameters.h"
@@ -33,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -47,6 +49,7 @@ class TfraHardware;
 class TfraMainControl;
 class TfraSkewTGraph;
 class TfraStandardGraph;
+class TfraFileButtons;
 class TfraStart;
 class TfraTimeGraph;
 class TfrmSkewTGraphParameters;
@@ -63,6 +66,18 @@ struct TMainFormOptions
 // Where a dialog of `size` opened at `position` (screen coordinates) is
 // placed: moved left and up as far as needed to lie inside `screen`.
 QPoint PlaceDialogOnScreen(QPoint position, QSize size, const QRect &screen);
+
+// A graph that cannot be printed on the page chosen.
+VENTREL_DECLARE_ERROR(EPrintError, EVentrelError);
+
+// The margin of a printed graph, in printer pixels.
+constexpr int32_t PrintMargin = 200;
+// Where a bitmap of `image` pixels goes on a page of `page` printer pixels:
+// as large as fits with PrintMargin on the left and top and at least that on
+// the right and bottom, in proportion; the right and bottom edges rounded
+// half to even. EPrintError when the page leaves no room inside the margins
+// or the bitmap is empty.
+QRect PrintPlacement(QSize page, QSize image);
 
 class TfrmMain : public QMainWindow
 {
@@ -95,6 +110,7 @@ class TfrmMain : public QMainWindow
     TfraStandardGraph &fraStandardGraph() const { return *FStandardSeries; }
     TfraSkewTGraph &fraSkewTGraph() const { return *FSkewTSeries; }
     TfraTimeGraph &fraTimeGraph() const { return *FTimeSeries; }
+    TfraFileButtons &fraFileButtons1() const { return *FFileButtons; }
     QWidget &pnlRight() const { return *FRightPanel; }
     QWidget &pnlGraph() const { return *FGraphPanel; }
     QStackedWidget &pctlGraph() const { return *FGraphPages; }
@@ -139,8 +155,10 @@ class TfrmMain : public QMainWindow
     QString ProposedFileName(const QString &prefix, const QString &extension) const;
 
     // Receives each bitmap the print timer takes from the graph thread; the
-    // print command installs it. Unset, the bitmap is dropped.
+    // window installs PrintImage. Unset, the bitmap is dropped.
     std::function<void(std::unique_ptr<TPrintImage> image)> OnPrintImage;
+    // Where the last printed bitmap was placed on its page (printer pixels).
+    QRect LastPrintPlacement() const { return FLastPrintPlacement; }
 
     // --- handlers of the window's controls ----------------------------------
     void RunClick();
@@ -157,6 +175,22 @@ class TfrmMain : public QMainWindow
     void fraArrows1arbRightClick();
     void fraArrowsarbLeftClick();
     void fraHardwareConfig1btnConfigureClick();
+
+    // --- the file commands --------------------------------------------------
+    // Every command asks for its file first; cancelled, it does nothing else.
+    // A load reads and checks the whole file before it changes anything, so a
+    // file that fails leaves everything as it was.
+    void LoadLogClick();
+    void PrintClick();
+    void SaveGraphsClick();
+    void LoadGraphsClick();
+    void fraFileButtons1btnReportClick();
+    void fraFileButtons1btnSaveImageClick();
+    void fraFileButtons1btnExportCsvClick();
+    void fraFileButtons1btnExportSoundingClick();
+    // Asks for a printer and prints the bitmap on one page; cancelled, the
+    // bitmap is dropped.
+    void PrintImage(std::unique_ptr<TPrintImage> image);
 
     // --- notifications of the frames ----------------------------------------
     void StartNext();
@@ -221,6 +255,16 @@ class TfrmMain : public QMainWindow
     void ShowGraphErrors();
     void ShowParameterDialog(TGraphType type, QPoint position);
     void PlaceDialog(QWidget &dialog, TGraphType type, QPoint position);
+    void ConnectFileButtons();
+    // The save dialog with a command's own filter and default extension,
+    // proposing prefix + stamp + extension; the chosen path, nothing on
+    // cancel. The dialog's filter and extension are put back either way.
+    std::optional<QString> AskSaveFileName(const QString &prefix, const QString &extension,
+                                           const QString &filter, const QString &defaultExt);
+    std::optional<QString> AskOpenFileName(const QString &filter, const QString &defaultExt);
+    // The series rows show what the graph parameters hold, so that the next
+    // edit of a row starts from there.
+    void ShowSeriesSettings();
 
     // Controls, owned through the widget tree.
     QWidget *FMainPanel = nullptr;
@@ -237,6 +281,7 @@ class TfrmMain : public QMainWindow
     TfraStandardGraph *FStandardSeries = nullptr;
     TfraSkewTGraph *FSkewTSeries = nullptr;
     TfraTimeGraph *FTimeSeries = nullptr;
+    TfraFileButtons *FFileButtons = nullptr;
     QWidget *FRightPanel = nullptr;
     QWidget *FGraphPanel = nullptr;
     QStackedWidget *FGraphPages = nullptr;
@@ -285,4 +330,5 @@ class TfrmMain : public QMainWindow
     bool FDestroying = false;
     std::array<uint64_t, 7> FPostCounts{};
     std::function<QDateTime()> FClock;
+    QRect FLastPrintPlacement;
 };

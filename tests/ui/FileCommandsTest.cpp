@@ -1,0 +1,495 @@
+// The main window's file commands driven headless: run logs and graph
+// settings documents in, settings, images, reports, exports and printed
+// pages out; loads that fail change nothing; and the series pages' edits
+// reaching the window's graph parameters.
+#include "devices/LogFormat.h"
+#include "foundation/CustomUtilities.h"
+#include "pipeline/GraphSettingsDocument.h"
+#include "pipeline/GraphThread.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestSupport.h"
+#include "ui/ColorSelector.h"
+#include "ui/DataListView.h"
+#include "ui/GraphImage.h"
+#include "ui/GraphSeriesFrame.h"
+#include "ui/HardwareFrame.h"
+#include "ui/MainForm.h"
+#include "ui/MarkerOptionsForm.h"
+#include "ui/SeriesOptionForm.h"
+#include "ui/SkewTGraphFrame.h"
+#include "ui/SkewTSeriesFrame.h"
+#include "ui/SpinLetterFrame.h"
+#include "ui/StandardGraphFrame.h"
+#include "ui/TimeGraphFrame.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+const QString Configuration = QStringLiteral("1MP:TPUVNNNF");
+const QString TextFilter = QStringLiteral("Text files (*.txt)|*.TXT");
+const QColor Green(0, 128, 0);
+// 7 December 2026, 13:42.
+const double Start = DateTimeToDays(QDateTime(QDate(2026, 12, 7), QTime(13, 42)));
+
+// A log of an ascent from 100 m: a frame every 30 seconds, 20 mbar higher
+// each time, the eleventh with a failed humidity.
+QStringList AscentLog(int frames = 30)
+{
+    TKestrinResult configuration;
+    configuration.ParseConfiguration(Configuration);
+    QStringList lines = LogHeaderLines(configuration, 100.0);
+    for (int i = 0; i < frames; ++i) {
+        TKestrinResult frame = configuration;
+        frame.SetTime(Start + i / 2880.0);
+        for (auto [channel, value] : {std::pair{1, 25.0 - 0.5 * i},
+                                      {2, 1000.0 - 20.0 * i},
+                                      {3, i == 10 ? NoValue : 80.0 - i},
+                                      {4, 9.2},
+                                      {8, 48.0}})
+            frame.SetValue(channel, value);
+        frame.SetRawText(QStringLiteral("7A%1").arg(i, 2, 10, QLatin1Char('0')));
+        lines << FormatLogLine(frame);
+    }
+    return lines;
+}
+
+// The text of the data group of a settings document.
+QString DataGroup(const QString &path)
+{
+    const QString text = QString::fromLocal8Bit(ReadFileBytes(path));
+    const qsizetype begin = text.indexOf(QStringLiteral("<DataGroup"));
+    const qsizetype end = text.indexOf(QStringLiteral("</DataGroup>"));
+    return begin < 0 || end < begin ? QString() : text.mid(begin, end - begin);
+}
+
+QStringList FileLines(const QString &path)
+{
+    QStringList lines = QString::fromLocal8Bit(ReadFileBytes(path)).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+class FileCommands : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        // The window loads the real exchange library; it listens on a port
+        // of the tests' own.
+        static const uint16_t port = FreeLoopbackPort();
+        setenv("DXSOFTEX_PORT", std::to_string(port).c_str(), 1);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        Window = std::make_unique<TfrmMain>();
+        Window->SetClock([] { return QDateTime(QDate(2026, 12, 7), QTime(13, 42, 5)); });
+        Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        ASSERT_TRUE(WaitFor([&] {
+            return Window->PostCount(rcStandardParameters) >= 1 &&
+                   !Window->tmrGraphResize().isActive();
+        }));
+    }
+
+    void TearDown() override { Window.reset(); }
+
+    QString Path(const char *name) const { return Dir.filePath(QString::fromLatin1(name)); }
+
+    QString WriteFile(const char *name, const QByteArray &bytes) const
+    {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    int32_t ListLines() const { return Window->dlvData().RightPane().LineCount(); }
+
+    // Waits until the receiver took the configuration and the data list shows
+    // `lines` lines.
+    void WaitForLoaded(int32_t lines)
+    {
+        ASSERT_TRUE(WaitFor([&] {
+            return !Window->ApplyingConfig() && Window->dlvData().HeaderPane().LineCount() == 2 &&
+                   ListLines() == lines;
+        }));
+        ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
+    }
+
+    // Runs a command as its button does, choosing `file` in its dialog.
+    void Run(void (TfrmMain::*command)(), std::optional<QString> file)
+    {
+        const bool open =
+            command == &TfrmMain::LoadLogClick || command == &TfrmMain::LoadGraphsClick;
+        open ? Script.ExpectOpenFile(file) : Script.ExpectSaveFile(file);
+        Window->Guarded([&] { (Window.get()->*command)(); });
+    }
+    void LoadLog(const QString &path) { Run(&TfrmMain::LoadLogClick, path); }
+
+    uint64_t AllPosts() const
+    {
+        uint64_t total = 0;
+        for (uint8_t kind = 0; kind <= 6; ++kind)
+            total += Window->PostCount(kind);
+        return total;
+    }
+
+    QTemporaryDir Dir;
+    TScriptedInteraction Script;
+    std::unique_ptr<TfrmMain> Window;
+};
+
+} // namespace
+
+TEST_F(FileCommands, HeaderOnlyLogGivesAnEmptyListWithItsHeader)
+{
+    const QString log = WriteFile("header.txt", EncodeLogLines(AscentLog(0)));
+    LoadLog(log);
+    WaitForLoaded(0);
+    EXPECT_EQ(Window->DataParameters().Configuration().ConfigurationString(),
+              QStringLiteral("1MP:_T_P_UVNNNF"));
+    EXPECT_DOUBLE_EQ(Window->DataParameters().LaunchElevation(), 100.0);
+    EXPECT_TRUE(Window->RecordedLines().isEmpty());
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("header.txt"));
+    // Nothing is written: a replayed log is no run.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{"header.txt"});
+}
+
+TEST_F(FileCommands, LoadsThatFailChangeNothing)
+{
+    LocaleGuard locale("C");
+    const QStringList ascent = AscentLog();
+    LoadLog(WriteFile("ascent.txt", EncodeLogLines(ascent)));
+    WaitForLoaded(30);
+    ASSERT_EQ(Window->RecordedLines(), ascent.mid(4));
+
+    QStringList noTab = ascent;
+    noTab[1] = QStringLiteral("Configuration 1MR:TPUVVVVF");
+    QStringList badElevation = ascent;
+    badElevation[2] = QStringLiteral("Launch Elevation (m):\tabc");
+    QStringList badConfiguration = ascent;
+    badConfiguration[1] = QStringLiteral("Configuration\t9ZZ:QQ");
+
+    // Settings documents of another flight, each broken in one place.
+    TGraphSettings other;
+    other.DataParameters.Configuration().ParseConfiguration(QStringLiteral("1MR:TPUVVVVF"));
+    other.DisplayedUnit = luFeet;
+    const QString document = QString::fromLocal8Bit(GraphSettingsToBytes(other));
+    const QString unknownGraph = QString(document).replace(
+        QStringLiteral(">StandardGraph</CurrentGraph>"), QStringLiteral(">Bogus</CurrentGraph>"));
+    ASSERT_NE(unknownGraph, document);
+    const QString wrongConfiguration =
+        QString(document).replace(QStringLiteral("1MR:_T_P_UVVVVF"), QStringLiteral("9ZZ:QQ"));
+    ASSERT_NE(wrongConfiguration, document);
+
+    struct TCase
+    {
+        const char *Name;
+        bool Log;
+        QByteArray Bytes;
+        const char *Message; // nullptr: nothing shown
+    };
+    const TCase cases[] = {
+        {"noTab.txt", true, EncodeLogLines(noTab), "has no tab"},
+        {"elevation.txt", true, EncodeLogLines(badElevation), "is not a number"},
+        {"configuration.txt", true, EncodeLogLines(badConfiguration), nullptr},
+        {"graph.xml", false, unknownGraph.toLocal8Bit(), "is not a valid graph type"},
+        {"configuration.xml", false, wrongConfiguration.toLocal8Bit(), nullptr},
+    };
+    const TStandardGraphParameters standard = Window->StandardParameters();
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const uint64_t posts = AllPosts();
+        const size_t requests = Script.Requests().size();
+        Script.ExpectOpenFile(WriteFile(c.Name, c.Bytes));
+        if (c.Message)
+            Script.ExpectError();
+        Window->Guarded([&] { c.Log ? Window->LoadLogClick() : Window->LoadGraphsClick(); });
+        ASSERT_EQ(Script.Requests().size(), requests + (c.Message ? 2 : 1));
+        if (c.Message) {
+            EXPECT_TRUE(Script.Requests().back().Text.contains(QLatin1String(c.Message)))
+                << Script.Requests().back().Text.toStdString();
+        }
+        EXPECT_EQ(AllPosts(), posts);
+        EXPECT_EQ(Window->DataParameters().Configuration().ConfigurationString(),
+                  QStringLiteral("1MP:_T_P_UVNNNF"));
+        EXPECT_DOUBLE_EQ(Window->DataParameters().LaunchElevation(), 100.0);
+        EXPECT_EQ(Window->RecordedLines(), ascent.mid(4));
+        EXPECT_EQ(Window->windowTitle(), QStringLiteral("ascent.txt"));
+        EXPECT_TRUE(Window->StandardParameters() == standard);
+        EXPECT_EQ(Window->fraHardware().Unit(), luMeters);
+        EXPECT_FALSE(Window->ApplyingConfig());
+        Window->tmrDataListViewTimer();
+        EXPECT_EQ(ListLines(), 30);
+    }
+}
+
+TEST_F(FileCommands, SavedGraphsLoadBackWithTheirDataSettingsAndSeriesRows)
+{
+    LocaleGuard locale("en_US.UTF-8");
+    const QStringList ascent = AscentLog();
+    LoadLog(WriteFile("ascent.txt", EncodeLogLines(ascent)));
+    WaitForLoaded(30);
+
+    // Settings the rows do not show yet, as a document of another session
+    // would bring them.
+    Window->StandardParameters().SetSeriesAxis(4, 3);
+    Window->StandardParameters().SetWidth(123);
+    TMarkerDefinition &dewpoint = Window->SkewTParameters().DewpointMarker();
+    dewpoint.MarkerBrush().setColor(Green);
+    dewpoint.LinePen().setColor(Green);
+    const TMarkerDefinition saved = dewpoint;
+    Window->SetUnits(luFeet);
+    Window->SetGraphType(gtTime);
+
+    const QString first = Path("first.xml");
+    Run(&TfrmMain::SaveGraphsClick, first);
+    EXPECT_EQ(ReadGraphSettings(first).RecordedLines, ascent.mid(4));
+
+    Window->SetUnits(luMeters);
+    Window->SetGraphType(gtStandard);
+    Run(&TfrmMain::LoadGraphsClick, first);
+    WaitForLoaded(30);
+    EXPECT_EQ(Window->RecordedLines(), ascent.mid(4));
+    EXPECT_EQ(Window->fraHardware().Unit(), luFeet);
+    EXPECT_EQ(Window->CurrentGraph(), gtTime);
+    EXPECT_EQ(Window->pctlGraph().currentIndex(), int(gtTime));
+    EXPECT_EQ(Window->StandardParameters().Width(), Window->imgStandardGraph().width());
+    EXPECT_EQ(Window->fraStandardGraph().Series(4).AxisNumber(), 3);
+    EXPECT_TRUE(Window->fraSkewTGraph().DewpointMarker() == saved);
+
+    // Editing the temperature trace keeps the loaded dew point trace.
+    Script.ExpectDialog(QDialog::Accepted);
+    Window->fraSkewTGraph().fraTemperatureSeries->OpenSeriesOptions(QPoint(10, 10));
+    EXPECT_TRUE(Window->SkewTParameters().DewpointMarker() == saved);
+
+    const QString second = Path("second.xml");
+    Run(&TfrmMain::SaveGraphsClick, second);
+    EXPECT_FALSE(DataGroup(first).isEmpty());
+    EXPECT_EQ(DataGroup(second), DataGroup(first));
+}
+
+TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
+{
+    LoadLog(WriteFile("ascent.txt", EncodeLogLines(AscentLog())));
+    WaitForLoaded(30);
+    // The image of the graph shown now.
+    Window->SetGraphType(gtTime);
+    const QImage time = Window->imgTimeGraph().Picture().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(time.isNull());
+    ASSERT_NE(time, Window->imgStandardGraph().Picture().convertToFormat(QImage::Format_RGB32));
+
+    // Without an extension the name gets the default one: a Windows bitmap.
+    Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph"));
+    EXPECT_TRUE(ReadFileBytes(Path("graph.bmp")).startsWith("BM"));
+    EXPECT_EQ(QImage(Path("graph.bmp"), "BMP").convertToFormat(QImage::Format_RGB32), time);
+
+    Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph.PNG"));
+    EXPECT_TRUE(ReadFileBytes(Path("graph.PNG")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(Path("graph.PNG"), "PNG").convertToFormat(QImage::Format_RGB32), time);
+
+    // The report: the data list without the row of the failed humidity.
+    Run(&TfrmMain::fraFileButtons1btnReportClick, Path("report.txt"));
+    const QStringList lines = FileLines(Path("report.txt"));
+    ASSERT_EQ(lines.size(), 3 + 2 + 29);
+    EXPECT_EQ(lines[0], QStringLiteral("Kestrin Report"));
+    EXPECT_EQ(lines[1], QStringLiteral("LogFile: ascent.txt"));
+    EXPECT_EQ(lines[2], QString());
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Time\tCh1 T\tCh2 P\tCh3 U\t")))
+        << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].startsWith(QLatin1Char('\t')));
+    for (const QString &row : lines.mid(5)) {
+        EXPECT_FALSE(row.contains(QStringLiteral("error"), Qt::CaseInsensitive));
+        EXPECT_EQ(row.split(QLatin1Char('\t')).size(), lines[3].split(QLatin1Char('\t')).size())
+            << row.toStdString();
+    }
+
+    // The exports: altitudes from the elevation the flight was recorded
+    // with, not the one the hardware page took since for the next run.
+    Window->DataParameters().SetLaunchElevation(5000.0);
+
+    Run(&TfrmMain::fraFileButtons1btnExportCsvClick, Path("data"));
+    const QStringList csv = FileLines(Path("data.csv"));
+    ASSERT_EQ(csv.size(), 31);
+    const qsizetype altitude = csv[0].split(QLatin1Char(',')).indexOf(QStringLiteral("Alt (m)"));
+    ASSERT_GE(altitude, 0) << csv[0].toStdString();
+    EXPECT_EQ(csv[1].split(QLatin1Char(','))[altitude], QStringLiteral("100.0"));
+
+    Run(&TfrmMain::fraFileButtons1btnExportSoundingClick, Path("sounding"));
+    const QStringList sounding =
+        QString::fromLatin1(ReadFileBytes(Path("sounding.txt"))).split(QLatin1Char('\n'));
+    const qsizetype raw = sounding.indexOf(QStringLiteral("%RAW%"));
+    ASSERT_GE(raw, 0);
+    EXPECT_TRUE(sounding[raw + 1].startsWith(QStringLiteral(" 1000.00,    100.00,")))
+        << sounding[raw + 1].toStdString();
+    // The frame with the failed humidity is no level of the ascent.
+    EXPECT_EQ(sounding.indexOf(QStringLiteral("%END%")) - raw - 1, 29);
+}
+
+TEST_F(FileCommands, CancellingADialogChangesNothing)
+{
+    struct TCommand
+    {
+        void (TfrmMain::*Handler)();
+        const char *Proposed;
+        const char *Filter;
+        const char *Extension;
+    };
+    const TCommand commands[] = {
+        {&TfrmMain::SaveGraphsClick, "Graphs_Dec_07_2026_1342.xml", "XML files (*.xml)|*.XML",
+         "xml"},
+        {&TfrmMain::fraFileButtons1btnSaveImageClick, "Graph_Dec_07_2026_1342.bmp",
+         "BMP files (*.bmp)|*.BMP|PNG files (*.png)|*.PNG", "bmp"},
+        {&TfrmMain::fraFileButtons1btnReportClick, "Report_Dec_07_2026_1342.txt",
+         "Text files (*.txt)|*.TXT", "txt"},
+        {&TfrmMain::fraFileButtons1btnExportCsvClick, "Data_Dec_07_2026_1342.csv",
+         "CSV files (*.csv)|*.CSV", "csv"},
+        {&TfrmMain::fraFileButtons1btnExportSoundingClick, "Sounding_Dec_07_2026_1342.txt",
+         "Text files (*.txt)|*.TXT", "txt"},
+        {&TfrmMain::LoadLogClick, "", "Text files (*.txt)|*.TXT", "txt"},
+        {&TfrmMain::LoadGraphsClick, "", "XML files (*.xml)|*.XML", "xml"},
+    };
+    LocaleGuard locale("en_US.UTF-8");
+    // Dialogs that carry another command's settings keep them.
+    Window->SaveDialog().SetFilter(QStringLiteral("Any (*.*)|*.*"));
+    Window->SaveDialog().SetDefaultExt(QStringLiteral("dat"));
+    const uint64_t posts = AllPosts();
+    for (const TCommand &command : commands) {
+        SCOPED_TRACE(command.Proposed);
+        Run(command.Handler, std::nullopt);
+        const TInteractionRequest &request = Script.Requests().back();
+        EXPECT_EQ(request.FileName, QString::fromLatin1(command.Proposed));
+        EXPECT_EQ(request.Filter, QString::fromLatin1(command.Filter));
+        EXPECT_EQ(request.DefaultExt, QString::fromLatin1(command.Extension));
+        EXPECT_EQ(Window->SaveDialog().Filter(), QStringLiteral("Any (*.*)|*.*"));
+        EXPECT_EQ(Window->SaveDialog().DefaultExt(), QStringLiteral("dat"));
+        EXPECT_EQ(Window->OpenDialog().Filter(), TextFilter);
+        EXPECT_EQ(Window->OpenDialog().DefaultExt(), QStringLiteral("txt"));
+    }
+    EXPECT_EQ(AllPosts(), posts);
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Ventrel 1.1"));
+    EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+}
+
+TEST(PrintPlacement, LargestFitWithTheMarginRoundedHalfToEven)
+{
+    // 600 x 400 inside the margins: the width limits a wide bitmap...
+    EXPECT_EQ(PrintPlacement({1000, 800}, {400, 100}), QRect(200, 200, 600, 150));
+    // ... and 151.5 and 148.5 pixels high end on even edges.
+    EXPECT_EQ(PrintPlacement({1000, 800}, {400, 101}), QRect(200, 200, 600, 152));
+    EXPECT_EQ(PrintPlacement({1000, 800}, {400, 99}), QRect(200, 200, 600, 148));
+    // The height limits a square one.
+    EXPECT_EQ(PrintPlacement({1000, 800}, {100, 100}), QRect(200, 200, 400, 400));
+    // No room inside the margins, or nothing to print.
+    EXPECT_THROW(PrintPlacement({400, 800}, {100, 100}), EPrintError);
+    EXPECT_THROW(PrintPlacement({1000, 800}, {0, 100}), EPrintError);
+}
+
+TEST_F(FileCommands, PrintsTheRequestedGraphOnOnePage)
+{
+    // The timer is worked by hand here.
+    Window->tmrPrint().stop();
+    Window->SetGraphType(gtSkewT);
+    Window->PrintClick();
+    ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
+    std::unique_ptr<TPrintImage> image;
+    {
+        TBufferLock<TPrintImage> lock(Window->GraphThread().Images());
+        image = Window->GraphThread().Images().Pop();
+    }
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GraphType, gtSkewT);
+    EXPECT_FALSE(image->Image.isNull());
+
+    // A cancelled print dialog drops the bitmap.
+    PostToBuffer(Window->GraphThread().Images(), std::move(image));
+    Script.ExpectPrintCancel();
+    Window->tmrPrintTimer();
+    EXPECT_EQ(Window->GraphThread().Images().Count(), 0u);
+    EXPECT_TRUE(Window->tmrPrint().isActive());
+    EXPECT_TRUE(Window->LastPrintPlacement().isNull());
+
+    // A page of 1000 x 800 printer pixels: 600 x 400 inside the margins.
+    const QString pdf = Path("graph.pdf");
+    QImage bitmap(400, 100, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    PostToBuffer(Window->GraphThread().Images(), std::make_unique<TPrintImage>(gtSkewT, bitmap));
+    Script.ExpectPrint([&](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(72);
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QSize(1000, 800), QStringLiteral("Test"), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF()));
+    });
+    Window->tmrPrintTimer();
+    EXPECT_EQ(Window->LastPrintPlacement(), QRect(200, 200, 600, 150));
+    EXPECT_TRUE(Window->tmrPrint().isActive());
+    const QString contents = QString::fromLatin1(ReadFileBytes(pdf));
+    ASSERT_TRUE(contents.startsWith(QStringLiteral("%PDF")));
+    EXPECT_EQ(contents.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"))), 1);
+}
+
+TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
+{
+    // Rows of channels in use take edits.
+    LoadLog(WriteFile("header.txt", EncodeLogLines(AscentLog(0))));
+    WaitForLoaded(0);
+
+    // Axis "C" for channel 4 of the Standard graph.
+    const uint64_t standardPosts = Window->PostCount(rcStandardParameters);
+    Script.ExpectDialog(QDialog::Rejected, [](QDialog &dialog) {
+        auto &options = static_cast<TfrmSeriesOptions &>(dialog);
+        options.fraLetter->Up();
+        options.fraLetter->Up();
+        options.btnOK->click();
+    });
+    Window->fraStandardGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
+    EXPECT_EQ(Window->StandardParameters().GetSeriesAxis(4), 3);
+    EXPECT_EQ(Window->StandardParameters().GetSeriesAxis(3), 1);
+    EXPECT_EQ(Window->PostCount(rcStandardParameters), standardPosts + 1);
+
+    // Cancel changes nothing, whatever was tried in the dialog.
+    const TMarkerDefinition before = Window->TimeParameters().GetDataMarker(4);
+    const uint64_t timePosts = Window->PostCount(rcTimeParameters);
+    Script.ExpectDialog(QDialog::Accepted, [](QDialog &dialog) {
+        auto &options = static_cast<TfrmSeriesOptions &>(dialog);
+        options.ShapeChosen(QStringLiteral("Triangle"));
+        options.fraLetter->Up();
+        options.btnCancel->click();
+    });
+    Window->fraTimeGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
+    EXPECT_TRUE(Window->TimeParameters().GetDataMarker(4) == before);
+    EXPECT_EQ(Window->TimeParameters().GetSeriesAxis(4), 1);
+    EXPECT_EQ(Window->PostCount(rcTimeParameters), timePosts);
+
+    // A colour picked reaches fill, outline and line.
+    Script.ExpectDialog(QDialog::Accepted, [](QDialog &dialog) {
+        auto &options = static_cast<TfrmSeriesOptions &>(dialog);
+        QTest::mouseClick(options.cselMarker, Qt::LeftButton, {}, QPoint(7, 7));
+    });
+    Script.ExpectColor(Green);
+    Window->fraTimeGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
+    const TMarkerDefinition &marker = Window->TimeParameters().GetDataMarker(4);
+    EXPECT_EQ(marker.MarkerBrush().color(), Green);
+    EXPECT_EQ(marker.MarkerPen().color(), Green);
+    EXPECT_EQ(marker.LinePen().color(), Green);
+    EXPECT_EQ(Window->PostCount(rcTimeParameters), timePosts + 1);
+}

@@ -1,0 +1,303 @@
+// The main window's file commands: run logs and graph settings documents in,
+// settings, reports, images, exports and printed pages out.
+#include "ui/MainForm.h"
+
+#include "devices/LogFormat.h"
+#include "foundation/CustomUtilities.h"
+#include "foundation/WrapperClasses.h"
+#include "pipeline/GraphSettingsDocument.h"
+#include "pipeline/RecordingSession.h"
+#include "pipeline/Report.h"
+#include "pipeline/SoundingExport.h"
+#include "ui/DataListView.h"
+#include "ui/FileButtonsFrame.h"
+#include "ui/GraphImage.h"
+#include "ui/GraphSeriesFrame.h"
+#include "ui/HardwareFrame.h"
+#include "ui/SkewTGraphFrame.h"
+#include "ui/SkewTSeriesFrame.h"
+#include "ui/StandardGraphFrame.h"
+#include "ui/TimeGraphFrame.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
+const QString XmlFileFilter = QStringLiteral("XML files (*.xml)|*.XML");
+// BMP is what the image is saved as unless the operator names a PNG file.
+const QString ImageFileFilter = QStringLiteral("BMP files (*.bmp)|*.BMP|PNG files (*.png)|*.PNG");
+const QString CsvFileFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
+
+// Gives a file dialog a command's own filter and default extension, and puts
+// the previous ones back when the command is done, however it ends.
+class TDialogFilterScope
+{
+  public:
+    TDialogFilterScope(TFileDialog &dialog, const QString &filter, const QString &defaultExt)
+        : FDialog(dialog), FFilter(dialog.Filter()), FDefaultExt(dialog.DefaultExt())
+    {
+        dialog.SetFilter(filter);
+        dialog.SetDefaultExt(defaultExt);
+    }
+    ~TDialogFilterScope()
+    {
+        FDialog.SetFilter(FFilter);
+        FDialog.SetDefaultExt(FDefaultExt);
+    }
+    TDialogFilterScope(const TDialogFilterScope &) = delete;
+    TDialogFilterScope &operator=(const TDialogFilterScope &) = delete;
+
+  private:
+    TFileDialog &FDialog;
+    QString FFilter;
+    QString FDefaultExt;
+};
+
+// Replaces the file only once everything is written, so a failed save
+// leaves an earlier file of that name whole.
+void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw EFileError(QStringLiteral("Could not write file ") + fileName);
+}
+
+QByteArray EncodeImage(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        throw EFileError(QStringLiteral("The graph image could not be encoded as %1")
+                             .arg(QString::fromLatin1(format)));
+    return bytes;
+}
+
+} // namespace
+
+QRect PrintPlacement(QSize page, QSize image)
+{
+    if (image.isEmpty())
+        throw EPrintError(QStringLiteral("There is no graph image to print"));
+    const int32_t availableWidth = CheckedSubtract(page.width(), 2 * PrintMargin);
+    const int32_t availableHeight = CheckedSubtract(page.height(), 2 * PrintMargin);
+    // Inside the margins a page this small would show the graph mirrored or
+    // not at all.
+    if (availableWidth <= 0 || availableHeight <= 0)
+        throw EPrintError(
+            QStringLiteral("The page (%1 x %2 printer pixels) is too small to print the graph on")
+                .arg(page.width())
+                .arg(page.height()));
+    const double scale =
+        std::min(double(availableWidth) / image.width(), double(availableHeight) / image.height());
+    const int32_t right = RoundToInt32(PrintMargin + image.width() * scale);
+    const int32_t bottom = RoundToInt32(PrintMargin + image.height() * scale);
+    return QRect(QPoint(PrintMargin, PrintMargin), QPoint(right - 1, bottom - 1));
+}
+
+void TfrmMain::ConnectFileButtons()
+{
+    const std::pair<QPushButton *, void (TfrmMain::*)()> commands[] = {
+        {&FFileButtons->btnLoadLog(), &TfrmMain::LoadLogClick},
+        {&FFileButtons->btnPrintGraph(), &TfrmMain::PrintClick},
+        {&FFileButtons->btnSaveGraphs(), &TfrmMain::SaveGraphsClick},
+        {&FFileButtons->btnLoadGraphs(), &TfrmMain::LoadGraphsClick},
+        {&FFileButtons->btnReport(), &TfrmMain::fraFileButtons1btnReportClick},
+        {&FFileButtons->btnSaveImage(), &TfrmMain::fraFileButtons1btnSaveImageClick},
+        {&FFileButtons->btnExportCsv(), &TfrmMain::fraFileButtons1btnExportCsvClick},
+        {&FFileButtons->btnExportSounding(), &TfrmMain::fraFileButtons1btnExportSoundingClick},
+    };
+    for (const auto &[button, handler] : commands)
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+}
+
+std::optional<QString> TfrmMain::AskSaveFileName(const QString &prefix, const QString &extension,
+                                                 const QString &filter, const QString &defaultExt)
+{
+    const TDialogFilterScope scope(FSaveDialog, filter, defaultExt);
+    FSaveDialog.SetFileName(ProposedFileName(prefix, extension));
+    if (!FSaveDialog.Execute(this))
+        return std::nullopt;
+    return FSaveDialog.FileName();
+}
+
+std::optional<QString> TfrmMain::AskOpenFileName(const QString &filter, const QString &defaultExt)
+{
+    const TDialogFilterScope scope(FOpenDialog, filter, defaultExt);
+    if (!FOpenDialog.Execute(this))
+        return std::nullopt;
+    return FOpenDialog.FileName();
+}
+
+void TfrmMain::LoadLogClick()
+{
+    const std::optional<QString> path = AskOpenFileName(TextFileFilter, QStringLiteral("txt"));
+    if (!path)
+        return;
+    std::optional<TRunLog> log;
+    try {
+        log.emplace(ReadRunLog(*path));
+    } catch (const EKestrinConfigStringError &) {
+        // A log of a configuration this program cannot read: the one in
+        // force stays, and there is nothing the operator could correct.
+        return;
+    }
+
+    SetLogFileName(*path);
+    FDataParameters.Configuration() = log->Configuration;
+    FDataParameters.SetLaunchElevation(log->LaunchElevation);
+    ApplyConfiguration();
+    // The lines take the way of live frames, without the run log.
+    for (const QString &line : log->DataLines)
+        RecordResult(ResultFromLogLine(line, FDataParameters.Configuration()));
+}
+
+void TfrmMain::SaveGraphsClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Graphs"), QStringLiteral(".xml"), XmlFileFilter, QStringLiteral("xml"));
+    if (!path)
+        return;
+    TGraphSettings settings;
+    settings.StandardParameters = FStandardParameters;
+    settings.SkewTParameters = FSkewTParameters;
+    settings.TimeParameters = FTimeParameters;
+    settings.DataParameters = FDataParameters;
+    settings.DisplayedUnit = FHardware->Unit();
+    settings.CurrentGraph = FCurrentGraph;
+    settings.RecordedLines = FRecording->RecordedLines();
+    WriteGraphSettings(*path, settings);
+}
+
+void TfrmMain::LoadGraphsClick()
+{
+    const std::optional<QString> path = AskOpenFileName(XmlFileFilter, QStringLiteral("xml"));
+    if (!path)
+        return;
+    std::optional<TGraphSettings> settings;
+    try {
+        settings.emplace(ReadGraphSettings(*path));
+    } catch (const EKestrinConfigStringError &) {
+        // As for a run log: the configuration in force stays, silently.
+        return;
+    }
+
+    FDataParameters = settings->DataParameters;
+    ApplyConfiguration();
+    // The stored sizes are those of another screen: the graphs fill this one.
+    FStandardParameters = settings->StandardParameters;
+    FStandardParameters.SetWidth(imgStandardGraph().width());
+    FStandardParameters.SetHeight(imgStandardGraph().height());
+    PostToGraphThread(rcStandardParameters, FStandardParameters.Clone());
+    FSkewTParameters = settings->SkewTParameters;
+    FSkewTParameters.SetWidth(imgSkewTGraph().width());
+    FSkewTParameters.SetHeight(imgSkewTGraph().height());
+    PostToGraphThread(rcSkewTParameters, FSkewTParameters.Clone());
+    FTimeParameters = settings->TimeParameters;
+    FTimeParameters.SetWidth(imgTimeGraph().width());
+    FTimeParameters.SetHeight(imgTimeGraph().height());
+    PostToGraphThread(rcTimeParameters, FTimeParameters.Clone());
+    ShowSeriesSettings();
+    SetUnits(settings->DisplayedUnit);
+    SetGraphType(settings->CurrentGraph);
+    for (const QString &line : settings->RecordedLines)
+        RecordResult(ResultFromLogLine(line, FDataParameters.Configuration()));
+}
+
+void TfrmMain::ShowSeriesSettings()
+{
+    for (int32_t channel = 1; channel <= TValueAxesParameters::ChannelCount; ++channel) {
+        TfraGraphSeries &standard = FStandardSeries->Series(channel);
+        standard.SetAxis(FStandardParameters.GetSeriesAxis(channel));
+        standard.SetMarkerDefinition(FStandardParameters.GetDataMarker(channel));
+        TfraGraphSeries &time = FTimeSeries->Series(channel);
+        time.SetAxis(FTimeParameters.GetSeriesAxis(channel));
+        time.SetMarkerDefinition(FTimeParameters.GetDataMarker(channel));
+    }
+    FSkewTSeries->fraTemperatureSeries->SetMarkerDefinition(FSkewTParameters.TemperatureMarker());
+    FSkewTSeries->fraDewpointSeries->SetMarkerDefinition(FSkewTParameters.DewpointMarker());
+}
+
+void TfrmMain::fraFileButtons1btnSaveImageClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Graph"), QStringLiteral(".bmp"), ImageFileFilter, QStringLiteral("bmp"));
+    if (!path)
+        return;
+    // The graph shown now, as it is on the screen at this moment.
+    const QImage image = GraphImage(FCurrentGraph).Picture().copy();
+    if (image.isNull())
+        throw EFileError(QStringLiteral("The graph has not been drawn yet: there is no image to "
+                                        "save"));
+    const char *format =
+        path->endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    WriteFileBytes(*path, EncodeImage(image, format));
+}
+
+void TfrmMain::fraFileButtons1btnReportClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Report"), QStringLiteral(".txt"), TextFileFilter, QStringLiteral("txt"));
+    if (!path)
+        return;
+    QStringList headers, lefts, rights;
+    FDataList->GetContents(headers, lefts, rights);
+    WriteFileBytes(*path, EncodeLogLines(ReportLines(FLogFileName, headers, lefts, rights)));
+}
+
+void TfrmMain::fraFileButtons1btnExportCsvClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Data"), QStringLiteral(".csv"), CsvFileFilter, QStringLiteral("csv"));
+    if (!path)
+        return;
+    SaveProcessedDataCsv(*path, FDataParameters.Configuration(), FRecording->Packets());
+}
+
+void TfrmMain::fraFileButtons1btnExportSoundingClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Sounding"), QStringLiteral(".txt"), TextFileFilter, QStringLiteral("txt"));
+    if (!path)
+        return;
+    // The ascent as the graphs show it: frames without errors.
+    TDataPacketList packets = FRecording->Packets();
+    std::erase_if(packets, [](const TDataPacket &packet) { return packet.HasError(); });
+    SaveSharppySounding(*path, packets);
+}
+
+void TfrmMain::PrintClick()
+{
+    PostToGraphThread(rcPrintImage, std::make_unique<TIntegerWrapper>(int32_t(FCurrentGraph)));
+}
+
+void TfrmMain::PrintImage(std::unique_ptr<TPrintImage> image)
+{
+    if (!image)
+        return;
+    QPrinter *printer = FPrintDialog->Execute(this);
+    if (!printer)
+        return;
+    const QRect target =
+        PrintPlacement(QSize(printer->width(), printer->height()), image->Image.size());
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        const QString destination = printer->outputFileName().isEmpty() ? printer->printerName()
+                                                                        : printer->outputFileName();
+        throw EPrintError(QStringLiteral("Could not print to ") + destination);
+    }
+    // The bitmap is rarely drawn at its own size: smoothing keeps its thin
+    // lines even, whether it grows or shrinks.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, image->Image);
+    painter.end();
+    FLastPrintPlacement = target;
+}
