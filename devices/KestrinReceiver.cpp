@@ -113,46 +113,18 @@ void TKestrinSlave::Poll()
         PostResult(krReceiverError);
         return;
     }
-    if (FBuffer.isEmpty())
-        FFrameTime = now;
-
     QString received;
     for (int n = 0; n < MaxPollCharacters; ++n) {
         const int32_t symbol = FGetSymbol();
         if (symbol == -1)
             break;
-        const uchar code = uchar(symbol & 0xFF);
-        if (code > 32)
-            received += QChar::fromLatin1(char(code));
+        TFrameAssembler::AppendSymbol(received, symbol);
     }
-    if (received.isEmpty() && FBuffer.isEmpty())
-        return;
     if (!received.isEmpty())
         PostResult(krRawCharacters, std::make_unique<TStringWrapper>(received));
-
-    FBuffer += received;
-    const qsizetype first = FBuffer.indexOf(QLatin1Char('/'));
-    if (first < 0) {
-        // Whatever precedes the first delimiter is not part of any frame.
-        FBuffer.clear();
-        return;
-    }
-    qsizetype start = first + 1;
-    for (qsizetype end = FBuffer.indexOf(QLatin1Char('/'), start); end >= 0;
-         end = FBuffer.indexOf(QLatin1Char('/'), start)) {
-        const qsizetype length = end - start;
-        if (length > 0 && length <= MaxFrameLength)
-            ProcessFrame(FBuffer.mid(start, length), FFrameTime);
-        start = end + 1;
-        FFrameTime = now;
-    }
-    if (FBuffer.size() - start > MaxFrameLength) {
-        // An unfinished frame already too long to be real: drop it. Its tail,
-        // up to the next delimiter, then goes as garbage before a delimiter.
-        FBuffer.clear();
-        return;
-    }
-    FBuffer = QLatin1Char('/') + FBuffer.mid(start);
+    FFrames.AddPoll(received, now, [this](const QString &frame, double frameTime) {
+        ProcessFrame(frame, frameTime);
+    });
 }
 
 void TKestrinSlave::ProcessFrame(const QString &frame, double frameTime)

@@ -4,6 +4,7 @@
 // into frames at "/", decodes each frame against the current configuration
 // and hands the outcome to the master, which raises it as an event on the
 // user-interface thread.
+#include "devices/FrameAssembler.h"
 #include "devices/KestrinLibrary.h"
 #include "devices/ThreadedDevice.h"
 
@@ -34,9 +35,7 @@ class TKestrinSlave : public TThreadedDeviceSlave
         krReceiverError = 4,
         krConfigurationSet = 5,
     };
-    // No real frame comes near this length; a longer one is garbage and is
-    // dropped rather than held (or decoded) without bound.
-    static constexpr int MaxFrameLength = 4096;
+    static constexpr int MaxFrameLength = TFrameAssembler::MaxFrameLength;
     // At most this many characters are taken from the library in one poll;
     // a flood is worked off over the following cycles instead of growing
     // the buffer or holding the cycle (and shutdown) up.
@@ -70,8 +69,7 @@ class TKestrinSlave : public TThreadedDeviceSlave
     TExchangeInit FExchangeInit = nullptr;
     TGetSymbol FGetSymbol = nullptr;
     std::unique_ptr<TKestrinResult> FConfiguration;
-    QString FBuffer; // when not empty it begins with "/"
-    double FFrameTime = 0.0;
+    TFrameAssembler FFrames;
     bool FAcquiring = false;
 };
 

@@ -21,6 +21,30 @@ TXmlReader RequiredChild(const TXmlReader &parent, const QString &name)
     return child;
 }
 
+// The text with every character that an XML document cannot hold (control
+// characters other than tab, line feed and carriage return; U+FFFE, U+FFFF;
+// unpaired surrogates) replaced by U+FFFD. A recorded line can carry such a
+// character in its raw frame text when it was replayed from a damaged log;
+// written as it is, it would make the whole document unreadable.
+QString XmlText(const QString &text)
+{
+    QString safe = text;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const char16_t ch = safe.at(i).unicode();
+        bool allowed = ch >= 0x20 || ch == u'\t' || ch == u'\n' || ch == u'\r';
+        if (ch == 0xFFFE || ch == 0xFFFF)
+            allowed = false;
+        else if (QChar::isHighSurrogate(ch) && i + 1 < safe.size() &&
+                 QChar::isLowSurrogate(safe.at(i + 1).unicode()))
+            ++i; // a whole pair
+        else if (QChar::isSurrogate(ch))
+            allowed = false;
+        if (!allowed)
+            safe[i] = QChar::ReplacementCharacter;
+    }
+    return safe;
+}
+
 } // namespace
 
 QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
@@ -43,7 +67,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
                     GraphTypeToNodeName(settings.CurrentGraph));
     QDomElement group = AddChildElement(root, QStringLiteral("DataGroup"));
     for (const QString &line : settings.RecordedLines)
-        AddChildElement(group, QStringLiteral("Data"), line);
+        AddChildElement(group, QStringLiteral("Data"), XmlText(line));
 
     QStringList lines = document.toString(1).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())

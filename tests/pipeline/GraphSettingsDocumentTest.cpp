@@ -107,6 +107,25 @@ TEST(GraphSettingsDocument, SaveThenLoadRestoresEveryValue)
     EXPECT_EQ(loaded.RecordedLines, saved.RecordedLines);
 }
 
+// A line replayed from a damaged log may hold characters no XML document
+// can; the document must still load, with only those characters replaced.
+TEST(GraphSettingsDocument, LinesWithCharactersXmlCannotHoldStillLoad)
+{
+    LocaleGuard locale("C");
+    TGraphSettings saved = EditedSettings();
+    const QString good = QStringLiteral("46000.5\t12:00:00\t1\t2\t3\t4\tA\rB\tC\U0001F600");
+    const QChar lone[] = {QChar(0xD800), QChar(u'x'), QChar(0xDC00)};
+    saved.RecordedLines << good
+                        << QStringLiteral("46000.5\t12:00:00\tError\t2\t3\t4\tAB") + QChar(0x01) +
+                               QChar(0x1F) + QChar(0xFFFE) + QString(lone, 3);
+    const TGraphSettings loaded = Parse(Text(saved));
+    ASSERT_EQ(loaded.RecordedLines.size(), 2);
+    EXPECT_EQ(loaded.RecordedLines[0], good);
+    EXPECT_EQ(
+        loaded.RecordedLines[1],
+        QStringLiteral("46000.5\t12:00:00\tError\t2\t3\t4\tAB\uFFFD\uFFFD\uFFFD\uFFFDx\uFFFD"));
+}
+
 TEST(GraphSettingsDocument, ToleratesWhatTheProgramNeverReliedOn)
 {
     LocaleGuard locale("C");
