@@ -307,7 +307,10 @@ void AnalyseParcel(TSoundingAnalysis &result, const TSoundingAnalysisOptions &op
             result.El = Between(nodes[i], nodes[i + 1], CrossingFraction(b0, b1));
     }
     result.Cape = Thermo::Rd * cape;
-    result.Cin = Thermo::Rd * cin;
+    // Without a level of free convection there is nothing for the inhibition
+    // to hold back; over a deep stable ascent the negative area would run to
+    // tens of thousands of J/kg. SHARPpy and MetPy give 0 then too.
+    result.Cin = lfcSegment == SIZE_MAX ? 0.0 : Thermo::Rd * cin;
 }
 
 // Points every `step` mbar from `from` to `to` (either direction), both ends

@@ -74,8 +74,8 @@ struct TSoundingAnalysis
     // CAPE and CIN of the surface-based parcel so far (J/kg), available once
     // the sonde is above the condensation level. CAPE: the positive area
     // above the level of free convection (0 before there is one). CIN: the
-    // negative area from the start to the level of free convection, or to the
-    // top of the data while there is none; zero or negative.
+    // negative area from the start to the level of free convection, 0 while
+    // there is none; zero or negative.
     std::optional<double> Cape;
     std::optional<double> Cin;
     // Level of free convection: the lowest level at or above the condensation

@@ -72,9 +72,5 @@ double TfraElevation::ReadElevation()
     if (Unit() == luFeet)
         value = FeetToMeters(value);
     SetEditColor(*FElevation, Qt::white);
-    // Wide enough for any elevation on Earth with a decimal or two, and no
-    // wider, so the unit caption keeps its room beside it.
-    FElevation->setMinimumWidth(
-        FElevation->fontMetrics().horizontalAdvance(QStringLiteral("-00000.00")) + 8);
     return value;
 }

@@ -14,14 +14,19 @@ TfraFileButtons::TfraFileButtons(QWidget *parent) : QWidget(parent)
     layout->setVerticalSpacing(6);
 
     // Two to a row, in reading order: the commands of a saved flight first,
-    // the exports for other programs last.
+    // then the exports for other programs, a row each since their captions
+    // are too long for half the pane.
     int index = 0;
     const auto add = [&](QPushButton *&button, const char *name, const char *caption) {
         button = new QPushButton(QString::fromLatin1(caption), this);
         button->setObjectName(QString::fromLatin1(name));
         FitButtonToCaption(*button);
-        layout->addWidget(button, index / 2, index % 2);
-        ++index;
+        if (index < 6) {
+            layout->addWidget(button, index / 2, index % 2);
+            ++index;
+        } else {
+            layout->addWidget(button, 3 + (index++ - 6), 0, 1, 2);
+        }
     };
     add(FLoadLog, "btnLoadLog", "Load Log");
     add(FPrintGraph, "btnPrintGraph", "Print Graph");
