@@ -1,7 +1,9 @@
 // A full rebuild and redraw of each graph kind, as the graph thread makes
-// after a settings change: ApplyParameters followed by Redraw with 10,000
-// packets of a two-and-a-half hour flight at 1000 x 800 pixels; and the
-// Skew-T's live cycle with and without its analysis overlays.
+// after a settings change: ApplyParameters followed by Redraw with 1,000,
+// 10,000 and 100,000 packets of a flight (10,000 packets: two and a half
+// hours) at 1000 x 800 pixels; and the Skew-T's live cycle with and without
+// its analysis overlays at the same lengths. The argument is the packet
+// count (and for the live cycle, second, whether the overlays are shown).
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SkewTGraph.h"
@@ -13,10 +15,9 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 namespace {
-
-constexpr int PacketCount = 10000;
 
 TDataParameters FlightDataParameters()
 {
@@ -26,9 +27,13 @@ TDataParameters FlightDataParameters()
 }
 
 // One packet a second from 1000 mbar up to 10 mbar, with wiggles.
-const TDataPacketList &Flight()
+const TDataPacketList &Flight(int PacketCount)
 {
-    static const TDataPacketList packets = [] {
+    static std::map<int, TDataPacketList> flights;
+    auto [found, added] = flights.try_emplace(PacketCount);
+    if (!added)
+        return found->second;
+    found->second = [PacketCount] {
         TDataPacketList list;
         double altitude = 100.0, previous = 0.0;
         for (int i = 0; i < PacketCount; ++i) {
@@ -55,7 +60,13 @@ const TDataPacketList &Flight()
         }
         return list;
     }();
-    return packets;
+    return found->second;
+}
+
+void Lengths(benchmark::internal::Benchmark *benchmark)
+{
+    for (int packets : {1000, 10000, 100000})
+        benchmark->Arg(packets);
 }
 
 // The looks the program starts with: lines, circles, squares, triangles.
@@ -93,11 +104,11 @@ void BM_StandardApplyAndRedraw(benchmark::State &state)
     const TDataParameters data = FlightDataParameters();
     TStandardGraph graph;
     for (auto _ : state) {
-        graph.ApplyParameters(data, parameters, Flight(), luMeters);
+        graph.ApplyParameters(data, parameters, Flight(int(state.range(0))), luMeters);
         graph.Redraw();
     }
 }
-BENCHMARK(BM_StandardApplyAndRedraw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StandardApplyAndRedraw)->Apply(Lengths)->Unit(benchmark::kMillisecond);
 
 void BM_SkewTApplyAndRedraw(benchmark::State &state)
 {
@@ -108,11 +119,11 @@ void BM_SkewTApplyAndRedraw(benchmark::State &state)
     parameters.DewpointMarker().SetLinePen(QPen(Qt::blue, 1));
     TSkewTGraph graph;
     for (auto _ : state) {
-        graph.ApplyParameters(parameters, luMeters, Flight());
+        graph.ApplyParameters(parameters, luMeters, Flight(int(state.range(0))));
         graph.Redraw();
     }
 }
-BENCHMARK(BM_SkewTApplyAndRedraw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SkewTApplyAndRedraw)->Apply(Lengths)->Unit(benchmark::kMillisecond);
 
 // The Skew-T traces with the default markers (circles of size 15 on every point).
 void BM_SkewTApplyAndRedrawDefaultMarkers(benchmark::State &state)
@@ -120,11 +131,11 @@ void BM_SkewTApplyAndRedrawDefaultMarkers(benchmark::State &state)
     const TSkewTGraphParameters parameters = Parameters<TSkewTGraphParameters>();
     TSkewTGraph graph;
     for (auto _ : state) {
-        graph.ApplyParameters(parameters, luMeters, Flight());
+        graph.ApplyParameters(parameters, luMeters, Flight(int(state.range(0))));
         graph.Redraw();
     }
 }
-BENCHMARK(BM_SkewTApplyAndRedrawDefaultMarkers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SkewTApplyAndRedrawDefaultMarkers)->Apply(Lengths)->Unit(benchmark::kMillisecond);
 
 // One cycle of a live flight 10,000 packets long: the newest packet added,
 // then the redraw, without (0) and with (1) every analysis overlay, which
@@ -135,11 +146,12 @@ void BM_SkewTLiveCycle(benchmark::State &state)
     TSkewTGraphParameters parameters = Parameters<TSkewTGraphParameters>();
     parameters.TemperatureMarker().SetShape(dmNone);
     parameters.DewpointMarker().SetShape(dmNone);
-    const bool overlays = state.range(0) != 0;
+    const int PacketCount = int(state.range(0));
+    const bool overlays = state.range(1) != 0;
     parameters.SetShowParcel(overlays);
     parameters.SetShowStandardAtmosphere(overlays);
     parameters.SetShowAnalysis(overlays);
-    const TDataPacketList &packets = Flight();
+    const TDataPacketList &packets = Flight(PacketCount);
     TSkewTGraph graph;
     graph.ApplyParameters(parameters, luMeters,
                           TDataPacketList(packets.begin(), packets.end() - 1));
@@ -148,7 +160,9 @@ void BM_SkewTLiveCycle(benchmark::State &state)
         graph.Redraw();
     }
 }
-BENCHMARK(BM_SkewTLiveCycle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SkewTLiveCycle)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_TimeApplyAndRedraw(benchmark::State &state)
 {
@@ -160,11 +174,11 @@ void BM_TimeApplyAndRedraw(benchmark::State &state)
     const TDataParameters data = FlightDataParameters();
     TTimeGraph graph;
     for (auto _ : state) {
-        graph.ApplyParameters(data, parameters, Flight());
+        graph.ApplyParameters(data, parameters, Flight(int(state.range(0))));
         graph.Redraw();
     }
 }
-BENCHMARK(BM_TimeApplyAndRedraw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TimeApplyAndRedraw)->Apply(Lengths)->Unit(benchmark::kMillisecond);
 
 // The print image of the Standard graph (5000 x 4000 plus the legend).
 void BM_StandardPrintImage(benchmark::State &state)
@@ -172,7 +186,7 @@ void BM_StandardPrintImage(benchmark::State &state)
     TStandardGraphParameters parameters = Parameters<TStandardGraphParameters>();
     StartupMarkers(parameters);
     TStandardGraph graph;
-    graph.ApplyParameters(FlightDataParameters(), parameters, Flight(), luMeters);
+    graph.ApplyParameters(FlightDataParameters(), parameters, Flight(10000), luMeters);
     for (auto _ : state)
         benchmark::DoNotOptimize(graph.CreatePrintImage());
 }

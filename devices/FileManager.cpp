@@ -31,11 +31,25 @@ void TFileManager::WriteLine(const QString &text)
 
 void TFileManager::ProcessResults()
 {
-    while (DeliverOneResult([this](const TThreadedDeviceMessage &message) {
-        if (message.Code() != TFileSlave::frError || !OnError)
+    const auto text = [](const TThreadedDeviceMessage &message) {
+        const auto *wrapper = dynamic_cast<const TStringWrapper *>(message.Data());
+        return wrapper ? wrapper->Value : QString();
+    };
+    QString reported;
+    while (DeliverOneResult([&](const TThreadedDeviceMessage &message) {
+        if (message.Code() != TFileSlave::frError)
             return;
-        const auto *text = dynamic_cast<const TStringWrapper *>(message.Data());
-        OnError(text ? text->Value : QString());
+        reported = text(message);
+        if (OnError)
+            OnError(reported);
     })) {
+        // The writer retries every second and reports each failure; those that
+        // piled up while the operator was reading the message (a modal box
+        // keeps later ticks out) say nothing new and are not shown again.
+        while (const TThreadedDeviceMessage *next = PeekResult()) {
+            if (next->Code() != TFileSlave::frError || text(*next) != reported)
+                break;
+            RemoveResult();
+        }
     }
 }

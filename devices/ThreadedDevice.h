@@ -108,6 +108,11 @@ class TThreadedDeviceMaster : public QObject
     // the next results delivered underneath it; they wait for its return.
     virtual void TimerTick();
 
+    // Results posted by the slave and not yet delivered.
+    int PendingResults() const { return FResultQueue->Count(); }
+    // Commands the slave has not taken up yet.
+    int PendingCommands() const { return FCommandQueue->Count(); }
+
   protected:
     // Builds the queues. The concrete master finishes construction with
     // Initialise(), since the slave it creates is of its own kind.

@@ -110,6 +110,12 @@ void TScriptedInteraction::ExpectError()
     FAnswers.emplace_back(ikError);
 }
 
+void TScriptedInteraction::ExpectError(std::function<void()> whileShown)
+{
+    TAnswer &answer = FAnswers.emplace_back(ikError);
+    answer.WhileShown = std::move(whileShown);
+}
+
 void TScriptedInteraction::ExpectInformation()
 {
     FAnswers.emplace_back(ikInformation);
@@ -190,6 +196,8 @@ bool TScriptedInteraction::ShowMessage(TMessageKind kind, const QString &caption
     const std::optional<TAnswer> answer = Take(MessageRequest(kind, caption, text));
     if (!answer)
         return kind != mkConfirmation;
+    if (answer->WhileShown)
+        answer->WhileShown();
     return answer->Positive;
 }
 

@@ -56,6 +56,10 @@ class TScriptedInteraction : public TModalInteraction
 
     // Prepared answers, consumed in order.
     void ExpectError();
+    // The box stays up while whileShown runs; it may run the event loop, as
+    // a real modal box does, and any message requested meanwhile is one
+    // shown on top of this box.
+    void ExpectError(std::function<void()> whileShown);
     void ExpectInformation();
     void ExpectConfirmation(bool yes);
     void ExpectOpenFile(std::optional<QString> chosen); // nullopt: cancel
@@ -93,6 +97,7 @@ class TScriptedInteraction : public TModalInteraction
         std::function<void(QPrinter &)> PrinterSetup;
         int DialogResult = 0;
         std::function<void(QDialog &)> DialogAction;
+        std::function<void()> WhileShown;
     };
 
     // Records the request and takes the next answer when it matches.

@@ -69,3 +69,15 @@ uint16_t FreeLoopbackPort()
     ::close(fd);
     return port;
 }
+
+int64_t ResidentBytes()
+{
+    // Linux: the second field of statm is the resident page count.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return 0;
+    return fields.at(1).toLongLong() * int64_t(::sysconf(_SC_PAGESIZE));
+}

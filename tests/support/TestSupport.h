@@ -31,3 +31,6 @@ QByteArray ReadFileBytes(const QString &path);
 
 // A TCP port on 127.0.0.1 that was free a moment ago (for servers under test).
 uint16_t FreeLoopbackPort();
+
+// The resident set size of this process in bytes (0 where it cannot be read).
+int64_t ResidentBytes();
