@@ -10,3 +10,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$jobs"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
+# The same tests again in a second build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-sanitize). VENTREL_SANITIZE_TESTS=0 skips
+# it for a quick local run; CI always runs it.
+if [[ "${VENTREL_SANITIZE_TESTS:-1}" != 0 ]]; then
+  scripts/sanitize-test "$@"
+fi
