@@ -21,8 +21,8 @@ struct TModelInfo
 };
 
 constexpr TChannelTypeSet NVTPU{ctUnused, ctVoltage, ctTemperature, ctPressure, ctHumidity};
-constexpr TChannelTypeSet NVTPUC{ctUnused, ctVoltage, ctTemperature, ctPressure, ctHumidity,
-                                 ctCustom};
+constexpr TChannelTypeSet NVTPUC{ctUnused,   ctVoltage,  ctTemperature,
+                                 ctPressure, ctHumidity, ctCustom};
 constexpr TChannelTypeSet NF{ctUnused, ctFrequency};
 constexpr TChannelTypeSet NFC{ctUnused, ctFrequency, ctCustom};
 constexpr TChannelTypeSet NB{ctUnused, ctParallelByte};
@@ -35,7 +35,10 @@ const TModelInfo Models[4] = {
     {"3M", "3M", 8, {NVTPUC, NVTPUC, NVTPUC, NVTPUC, NVTPUC, NVTPUC, NVTPUC, NFC, None, None}},
 };
 
-const TModelInfo &Info(TSondeModel model) { return Models[model <= sm3M ? model : sm1E]; }
+const TModelInfo &Info(TSondeModel model)
+{
+    return Models[model <= sm3M ? model : sm1E];
+}
 
 } // namespace
 
@@ -47,9 +50,15 @@ TSondeModel NameToModel(const QString &text)
     throw EKestrinConfigStringError(text + QStringLiteral(" is not a valid model"));
 }
 
-QString ModelToName(TSondeModel model) { return QLatin1String(Info(model).Name); }
+QString ModelToName(TSondeModel model)
+{
+    return QLatin1String(Info(model).Name);
+}
 
-QString ModelToLetter(TSondeModel model) { return QLatin1String(Info(model).Letter); }
+QString ModelToLetter(TSondeModel model)
+{
+    return QLatin1String(Info(model).Letter);
+}
 
 TChannelType LetterToChannelType(const QString &letter)
 {
@@ -57,9 +66,8 @@ TChannelType LetterToChannelType(const QString &letter)
     {
         char Letter;
         TChannelType Type;
-    } letters[] = {{'N', ctUnused},    {'V', ctVoltage},   {'T', ctTemperature},
-                   {'P', ctPressure},  {'U', ctHumidity},  {'F', ctFrequency},
-                   {'B', ctParallelByte}, {'C', ctCustom}};
+    } letters[] = {{'N', ctUnused},   {'V', ctVoltage},   {'T', ctTemperature},  {'P', ctPressure},
+                   {'U', ctHumidity}, {'F', ctFrequency}, {'B', ctParallelByte}, {'C', ctCustom}};
     if (letter.size() == 1)
         for (const auto &l : letters)
             if (letter.at(0) == QLatin1Char(l.Letter))
@@ -70,15 +78,24 @@ TChannelType LetterToChannelType(const QString &letter)
 QString ChannelTypeLetter(TChannelType type)
 {
     switch (type) {
-    case ctUnused: return QStringLiteral("N");
-    case ctVoltage: return QStringLiteral("V");
-    case ctTemperature: return QStringLiteral("T");
-    case ctPressure: return QStringLiteral("P");
-    case ctHumidity: return QStringLiteral("U");
-    case ctFrequency: return QStringLiteral("F");
-    case ctParallelByte: return QStringLiteral("B");
-    case ctCustom: return QStringLiteral("C");
-    default: return QString();
+    case ctUnused:
+        return QStringLiteral("N");
+    case ctVoltage:
+        return QStringLiteral("V");
+    case ctTemperature:
+        return QStringLiteral("T");
+    case ctPressure:
+        return QStringLiteral("P");
+    case ctHumidity:
+        return QStringLiteral("U");
+    case ctFrequency:
+        return QStringLiteral("F");
+    case ctParallelByte:
+        return QStringLiteral("B");
+    case ctCustom:
+        return QStringLiteral("C");
+    default:
+        return QString();
     }
 }
 
@@ -139,7 +156,10 @@ TChannelTypeSet TKestrinResult::AllowedChannelTypes(int channel) const
     return Info(FModel).Allowed[channel - 1];
 }
 
-int TKestrinResult::ChannelCount() const { return Info(FModel).ChannelCount; }
+int TKestrinResult::ChannelCount() const
+{
+    return Info(FModel).ChannelCount;
+}
 
 void TKestrinResult::ResetChannels()
 {
@@ -154,10 +174,14 @@ void TKestrinResult::ResetChannels()
 bool TKestrinResult::IsPrimary(int channel) const
 {
     switch (ChannelType(channel)) {
-    case ctTemperature: return channel == FPrimaryTemperatureChannel;
-    case ctPressure: return channel == FPrimaryPressureChannel;
-    case ctHumidity: return channel == FPrimaryHumidityChannel;
-    default: return false;
+    case ctTemperature:
+        return channel == FPrimaryTemperatureChannel;
+    case ctPressure:
+        return channel == FPrimaryPressureChannel;
+    case ctHumidity:
+        return channel == FPrimaryHumidityChannel;
+    default:
+        return false;
     }
 }
 
@@ -178,7 +202,8 @@ void TKestrinResult::ParseConfiguration(const QString &text)
         FTransmissionType = ttProcessed;
     } else {
         throw EKestrinConfigStringError(
-            QString(transmission) + QStringLiteral(" is not a valid Kestrin data transmission type"));
+            QString(transmission) +
+            QStringLiteral(" is not a valid Kestrin data transmission type"));
     }
 
     if (s.at(3) != QLatin1Char(':'))
@@ -200,16 +225,18 @@ void TKestrinResult::ParseConfiguration(const QString &text)
         const QString ch = s.mid(p - 1, 1);
         if (ch == QLatin1String("_")) {
             if (underscorePending)
-                throw EKestrinConfigStringError(QStringLiteral("Repeating underscores are not valid"));
+                throw EKestrinConfigStringError(
+                    QStringLiteral("Repeating underscores are not valid"));
             underscorePending = true;
             ++p;
             continue;
         }
         const TChannelType t = LetterToChannelType(ch);
         if (!AllowedChannelTypes(c).Contains(t))
-            throw EKestrinConfigStringError(QStringLiteral("Channel type %1 is not valid for model %2, channel %3")
-                                                .arg(ch, ModelName())
-                                                .arg(c));
+            throw EKestrinConfigStringError(
+                QStringLiteral("Channel type %1 is not valid for model %2, channel %3")
+                    .arg(ch, ModelName())
+                    .arg(c));
         FChannelTypes[c - 1] = t;
         if (!underscorePending) {
             if (t == ctTemperature && FPrimaryTemperatureChannel == 0)
@@ -221,16 +248,20 @@ void TKestrinResult::ParseConfiguration(const QString &text)
         } else {
             switch (t) {
             case ctUnused:
-                throw EKestrinConfigStringError(QStringLiteral("Primary unused channel not allowed"));
+                throw EKestrinConfigStringError(
+                    QStringLiteral("Primary unused channel not allowed"));
             case ctVoltage:
-                throw EKestrinConfigStringError(QStringLiteral("Primary voltage channel not allowed"));
+                throw EKestrinConfigStringError(
+                    QStringLiteral("Primary voltage channel not allowed"));
             case ctFrequency:
-                throw EKestrinConfigStringError(QStringLiteral("Primary frequency channel not allowed"));
+                throw EKestrinConfigStringError(
+                    QStringLiteral("Primary frequency channel not allowed"));
             case ctParallelByte:
                 throw EKestrinConfigStringError(
                     QStringLiteral("Primary parallel byte channel not allowed"));
             case ctCustom:
-                throw EKestrinConfigStringError(QStringLiteral("Primary custom channel not allowed"));
+                throw EKestrinConfigStringError(
+                    QStringLiteral("Primary custom channel not allowed"));
             case ctTemperature:
                 if (explicitTemperature)
                     throw EKestrinConfigStringError(
@@ -261,11 +292,11 @@ void TKestrinResult::ParseConfiguration(const QString &text)
         ++c;
     }
     if (c <= ChannelCount())
-        throw EKestrinConfigStringError(QStringLiteral("Configuration string is too short for model ") +
-                                        ModelName());
+        throw EKestrinConfigStringError(
+            QStringLiteral("Configuration string is too short for model ") + ModelName());
     if (p <= s.size())
-        throw EKestrinConfigStringError(QStringLiteral("Configuration string is too long for model ") +
-                                        ModelName());
+        throw EKestrinConfigStringError(
+            QStringLiteral("Configuration string is too long for model ") + ModelName());
 }
 
 QString TKestrinResult::ConfigurationString() const

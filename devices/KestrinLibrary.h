@@ -15,11 +15,26 @@
 
 struct TFormatSettings;
 
-enum TSondeModel : uint8_t { sm1E = 0, sm1M = 1, sm1R = 2, sm3M = 3 };
+enum TSondeModel : uint8_t
+{
+    sm1E = 0,
+    sm1M = 1,
+    sm1R = 2,
+    sm3M = 3
+};
 
-enum TTransmissionType : uint8_t { ttRaw = 0, ttProcessed = 1 };
+enum TTransmissionType : uint8_t
+{
+    ttRaw = 0,
+    ttProcessed = 1
+};
 
-enum TFrameStatus : uint8_t { fsData = 0, fsInvalid = 1, fsConfiguration = 2 };
+enum TFrameStatus : uint8_t
+{
+    fsData = 0,
+    fsInvalid = 1,
+    fsConfiguration = 2
+};
 
 // The no-value marker of a missing or implausible value. A value is no value
 // when it rounds to -9999; never compare it exactly.

@@ -375,11 +375,20 @@ QDateTime DaysToDateTime(double days)
     return QDateTime(EpochDate().addDays(dayCount), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
-double NowDays() { return DateTimeToDays(QDateTime::currentDateTime()); }
+double NowDays()
+{
+    return DateTimeToDays(QDateTime::currentDateTime());
+}
 
-double TodayDays() { return std::floor(NowDays()); }
+double TodayDays()
+{
+    return std::floor(NowDays());
+}
 
-QString FormatLongTime(double days) { return FormatLongTime(days, GetSystemFormatSettings()); }
+QString FormatLongTime(double days)
+{
+    return FormatLongTime(days, GetSystemFormatSettings());
+}
 
 QString FormatLongTime(double days, const TFormatSettings &settings)
 {

@@ -19,8 +19,8 @@ struct TFormatSettings
     QLocale NumberLocale;
     QLocale TimeLocale;
     QChar DecimalSeparator;
-    QString LongTimeFormat;  // Qt time pattern, without a time-zone part
-    QString ShortTimeFormat; // Qt time pattern, without a time-zone part
+    QString LongTimeFormat;                  // Qt time pattern, without a time-zone part
+    QString ShortTimeFormat;                 // Qt time pattern, without a time-zone part
     QString ShortMonthName(int month) const; // 1..12, e.g. "Dec"
 };
 

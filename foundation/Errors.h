@@ -8,8 +8,7 @@
 class EVentrelError : public std::exception
 {
   public:
-    explicit EVentrelError(QString message)
-        : FMessage(std::move(message)), FUtf8(FMessage.toUtf8())
+    explicit EVentrelError(QString message) : FMessage(std::move(message)), FUtf8(FMessage.toUtf8())
     {
     }
     const QString &Message() const noexcept { return FMessage; }
@@ -29,9 +28,9 @@ class EVentrelError : public std::exception
     }
 
 // The run time's own error kinds.
-VENTREL_DECLARE_ERROR(EConvertError, EVentrelError);  // text that is not a number
-VENTREL_DECLARE_ERROR(ERangeError, EVentrelError);    // a value outside its target range
-VENTREL_DECLARE_ERROR(EIntOverflow, EVentrelError);   // integer arithmetic overflow
-VENTREL_DECLARE_ERROR(EMathError, EVentrelError);     // invalid floating-point operation
+VENTREL_DECLARE_ERROR(EConvertError, EVentrelError);   // text that is not a number
+VENTREL_DECLARE_ERROR(ERangeError, EVentrelError);     // a value outside its target range
+VENTREL_DECLARE_ERROR(EIntOverflow, EVentrelError);    // integer arithmetic overflow
+VENTREL_DECLARE_ERROR(EMathError, EVentrelError);      // invalid floating-point operation
 VENTREL_DECLARE_ERROR(EListIndexError, EVentrelError); // a list position that does not exist
-VENTREL_DECLARE_ERROR(EFileError, EVentrelError);     // a file that cannot be read or written
+VENTREL_DECLARE_ERROR(EFileError, EVentrelError);      // a file that cannot be read or written

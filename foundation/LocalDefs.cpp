@@ -3,41 +3,64 @@
 QString ChannelTypeToName(TChannelType type)
 {
     switch (type) {
-    case ctVoltage: return QStringLiteral("Voltage");
-    case ctTemperature: return QStringLiteral("Temperature");
-    case ctPressure: return QStringLiteral("Pressure");
-    case ctHumidity: return QStringLiteral("Humidity");
-    case ctFrequency: return QStringLiteral("Frequency");
-    case ctParallelByte: return QStringLiteral("Parallel Byte");
-    case ctUnavailable: return QStringLiteral("Unavailable");
-    case ctCustom: return QStringLiteral("Custom");
-    default: return QStringLiteral("Unused");
+    case ctVoltage:
+        return QStringLiteral("Voltage");
+    case ctTemperature:
+        return QStringLiteral("Temperature");
+    case ctPressure:
+        return QStringLiteral("Pressure");
+    case ctHumidity:
+        return QStringLiteral("Humidity");
+    case ctFrequency:
+        return QStringLiteral("Frequency");
+    case ctParallelByte:
+        return QStringLiteral("Parallel Byte");
+    case ctUnavailable:
+        return QStringLiteral("Unavailable");
+    case ctCustom:
+        return QStringLiteral("Custom");
+    default:
+        return QStringLiteral("Unused");
     }
 }
 
 QString ChannelTypeColumnSuffix(TChannelType type)
 {
     switch (type) {
-    case ctVoltage: return QStringLiteral(" V");
-    case ctTemperature: return QStringLiteral(" T");
-    case ctPressure: return QStringLiteral(" P");
-    case ctHumidity: return QStringLiteral(" U");
-    case ctFrequency: return QStringLiteral(" F");
-    case ctParallelByte: return QStringLiteral(" PB");
-    case ctCustom: return QStringLiteral(" C");
-    default: return QString();
+    case ctVoltage:
+        return QStringLiteral(" V");
+    case ctTemperature:
+        return QStringLiteral(" T");
+    case ctPressure:
+        return QStringLiteral(" P");
+    case ctHumidity:
+        return QStringLiteral(" U");
+    case ctFrequency:
+        return QStringLiteral(" F");
+    case ctParallelByte:
+        return QStringLiteral(" PB");
+    case ctCustom:
+        return QStringLiteral(" C");
+    default:
+        return QString();
     }
 }
 
 QString ChannelTypeUnitText(TChannelType type)
 {
     switch (type) {
-    case ctVoltage: return QStringLiteral("(volt)");
-    case ctTemperature: return QStringLiteral("(degC)");
-    case ctPressure: return QStringLiteral("(mbar)");
-    case ctHumidity: return QStringLiteral("(%RH)");
-    case ctFrequency: return QStringLiteral("(Hz)");
-    default: return QString();
+    case ctVoltage:
+        return QStringLiteral("(volt)");
+    case ctTemperature:
+        return QStringLiteral("(degC)");
+    case ctPressure:
+        return QStringLiteral("(mbar)");
+    case ctHumidity:
+        return QStringLiteral("(%RH)");
+    case ctFrequency:
+        return QStringLiteral("(Hz)");
+    default:
+        return QString();
     }
 }
 
@@ -54,9 +77,12 @@ TLengthUnit NameToLengthUnit(const QString &text)
 QString GraphTypeToName(TGraphType type)
 {
     switch (type) {
-    case gtSkewT: return QStringLiteral("SkewT");
-    case gtTime: return QStringLiteral("Time");
-    default: return QStringLiteral("Standard");
+    case gtSkewT:
+        return QStringLiteral("SkewT");
+    case gtTime:
+        return QStringLiteral("Time");
+    default:
+        return QStringLiteral("Standard");
     }
 }
 
@@ -72,9 +98,12 @@ TGraphType NameToGraphType(const QString &text)
 QString GraphTypeToNodeName(TGraphType type)
 {
     switch (type) {
-    case gtSkewT: return QStringLiteral("SkewTGraph");
-    case gtTime: return QStringLiteral("TimeGraph");
-    default: return QStringLiteral("StandardGraph");
+    case gtSkewT:
+        return QStringLiteral("SkewTGraph");
+    case gtTime:
+        return QStringLiteral("TimeGraph");
+    default:
+        return QStringLiteral("StandardGraph");
     }
 }
 

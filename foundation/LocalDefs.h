@@ -6,7 +6,8 @@
 #include <QString>
 #include <cstdint>
 
-enum TChannelType : uint8_t {
+enum TChannelType : uint8_t
+{
     ctUnused = 0,
     ctVoltage = 1,
     ctTemperature = 2,
@@ -19,12 +20,24 @@ enum TChannelType : uint8_t {
 };
 constexpr int ChannelTypeCount = 9;
 
-enum TLengthUnit : uint8_t { luMeters = 0, luFeet = 1 };
+enum TLengthUnit : uint8_t
+{
+    luMeters = 0,
+    luFeet = 1
+};
 
-enum TGraphType : uint8_t { gtStandard = 0, gtSkewT = 1, gtTime = 2 };
+enum TGraphType : uint8_t
+{
+    gtStandard = 0,
+    gtSkewT = 1,
+    gtTime = 2
+};
 
 // A channel carries a value, a list column and a log field only when present.
-constexpr bool IsPresentChannelType(TChannelType t) { return t != ctUnused && t != ctUnavailable; }
+constexpr bool IsPresentChannelType(TChannelType t)
+{
+    return t != ctUnused && t != ctUnavailable;
+}
 
 VENTREL_DECLARE_ERROR(EGraphNodeNameError, EVentrelError);
 

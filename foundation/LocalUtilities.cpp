@@ -40,10 +40,14 @@ QColor IntToColor(int32_t value)
     if (value < 0) {
         // A system colour of the original platform: map the common ones.
         switch (value & 0xFF) {
-        case 5: return QColor(255, 255, 255);  // window
-        case 8: return QColor(0, 0, 0);        // window text
-        case 15: return QColor(240, 240, 240); // button face
-        default: return QColor(128, 128, 128);
+        case 5:
+            return QColor(255, 255, 255); // window
+        case 8:
+            return QColor(0, 0, 0); // window text
+        case 15:
+            return QColor(240, 240, 240); // button face
+        default:
+            return QColor(128, 128, 128);
         }
     }
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
@@ -57,7 +61,10 @@ QPen DefaultPen()
     return pen;
 }
 
-QBrush DefaultBrush() { return QBrush(Qt::white, Qt::SolidPattern); }
+QBrush DefaultBrush()
+{
+    return QBrush(Qt::white, Qt::SolidPattern);
+}
 
 QDomElement AddChildElement(QDomElement &parent, const QString &name, const QString &text)
 {
@@ -77,7 +84,8 @@ void SaveBrushToXml(const QBrush &brush, QDomElement &element)
 void LoadBrushFromXml(QBrush &brush, const QDomElement &element)
 {
     QBrush fresh = DefaultBrush();
-    fresh.setColor(IntToColor(StrToInt32(element.firstChildElement(QStringLiteral("Color")).text())));
+    fresh.setColor(
+        IntToColor(StrToInt32(element.firstChildElement(QStringLiteral("Color")).text())));
     brush = fresh;
 }
 

@@ -7,11 +7,26 @@
 #include <QPen>
 #include <cstdint>
 
-inline double MetersToFeet(double m) { return m / 0.3048; }
-inline double FeetToMeters(double ft) { return ft * 0.3048; }
-inline double CelsiusToKelvin(double c) { return c + 273.15; }
-inline double KelvinToCelsius(double k) { return k - 273.15; }
-inline double DaysToMinutes(double d) { return d * 1440.0; }
+inline double MetersToFeet(double m)
+{
+    return m / 0.3048;
+}
+inline double FeetToMeters(double ft)
+{
+    return ft * 0.3048;
+}
+inline double CelsiusToKelvin(double c)
+{
+    return c + 273.15;
+}
+inline double KelvinToCelsius(double k)
+{
+    return k - 273.15;
+}
+inline double DaysToMinutes(double d)
+{
+    return d * 1440.0;
+}
 
 // Virtual temperature (K) of air at TK kelvin, relative humidity RH (%) and
 // pressure P (mbar).
@@ -39,4 +54,5 @@ void SavePenToXml(const QPen &pen, QDomElement &element);
 void LoadPenFromXml(QPen &pen, const QDomElement &element);
 
 // Appends a child element holding a text value; returns the child.
-QDomElement AddChildElement(QDomElement &parent, const QString &name, const QString &text = QString());
+QDomElement AddChildElement(QDomElement &parent, const QString &name,
+                            const QString &text = QString());

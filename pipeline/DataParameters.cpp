@@ -13,5 +13,6 @@ void TDataParameters::SaveToXml(QDomElement &element) const
 void TDataParameters::LoadFromXml(const QDomElement &element)
 {
     FConfiguration.LoadConfigurationFromXml(element.firstChildElement(QStringLiteral("Kestrin")));
-    FLaunchElevation = StrToFloatSystem(element.firstChildElement(QStringLiteral("Elevation")).text());
+    FLaunchElevation =
+        StrToFloatSystem(element.firstChildElement(QStringLiteral("Elevation")).text());
 }

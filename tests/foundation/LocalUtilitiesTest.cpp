@@ -1,5 +1,5 @@
-#include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
+#include "foundation/CustomUtilities.h"
 
 #include <QDomDocument>
 #include <cmath>
