@@ -1,7 +1,9 @@
 #include "ui/FrameSupport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -43,4 +45,20 @@ QFont TitleFont(const QFont &base)
     else
         font.setPointSizeF(font.pointSizeF() * 1.25);
     return font;
+}
+
+QHBoxLayout *NewOkCancelRow(QDialog &dialog, QPushButton *&ok, QPushButton *&cancel)
+{
+    ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setObjectName(QStringLiteral("btnOk"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }

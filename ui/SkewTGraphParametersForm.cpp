@@ -1,5 +1,7 @@
 #include "ui/SkewTGraphParametersForm.h"
 
+#include "ui/FrameSupport.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -57,18 +59,8 @@ TfrmSkewTGraphParameters::TfrmSkewTGraphParameters(QWidget *parent) : QDialog(pa
         overlays->addWidget(*box);
     }
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    QHBoxLayout *buttons = NewOkCancelRow(*this, btnOk, btnCancel);
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);

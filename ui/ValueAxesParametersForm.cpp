@@ -111,19 +111,8 @@ TValueAxesParametersForm::TValueAxesParametersForm(const QString &independentNam
         grid->setColumnStretch(IntervalColumn + 1, 1);
     }
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // OK closes the dialog only when its handler finds every field valid.
+    QHBoxLayout *buttons = NewOkCancelRow(*this, btnOk, btnCancel);
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grpDependentAxes);
