@@ -55,6 +55,10 @@ void AddIfAscending(TSoundingProfile &profile, const TSoundingLevel &level)
         added.HasDewpoint = false;
     if (!added.HasDewpoint)
         added.Dewpoint = 0.0;
+    if (added.HasHumidity && !(added.Humidity >= 0.0 && added.Humidity <= 200.0))
+        added.HasHumidity = false;
+    if (!added.HasHumidity)
+        added.Humidity = 0.0;
 }
 
 // The mixing ratio (kg/kg) of a level from its dew point; NaN without one.
@@ -366,6 +370,8 @@ TSoundingProfile BuildSoundingProfile(const TDataPacketList &packets)
         level.Temperature = packet.Temperature();
         level.HasDewpoint = packet.HasDewpoint();
         level.Dewpoint = packet.Dewpoint();
+        level.HasHumidity = packet.HasHumidity();
+        level.Humidity = packet.Humidity();
         level.Time = packet.Time();
         AddIfAscending(profile, level);
     }

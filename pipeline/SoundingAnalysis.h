@@ -24,6 +24,8 @@ struct TSoundingLevel
     double Temperature = 0.0;
     double Dewpoint = 0.0; // valid when HasDewpoint
     bool HasDewpoint = false;
+    double Humidity = 0.0; // %RH, valid when HasHumidity
+    bool HasHumidity = false;
     double Time = 0.0; // date-time of the frame
 };
 

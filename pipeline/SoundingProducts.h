@@ -1,0 +1,100 @@
+#pragma once
+// The products a weather service expects of a sounding: the surface, the
+// standard isobaric surfaces, the significant levels for temperature and
+// humidity, the tropopause and the stability indices. Built from the same
+// clean ascent as the live analysis (BuildSoundingProfile), so that they are
+// cheap enough to compute again whenever frames arrive and never throw.
+//
+// Units as in the packets: temperatures in degC, pressures in hPa (mbar),
+// heights in metres above sea level, relative humidity in %RH.
+#include "foundation/RootObject.h"
+#include "pipeline/SoundingAnalysis.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The standard isobaric surfaces a sounding reports, bottom up (hPa).
+constexpr std::array<double, 16> StandardPressures{1000.0, 925.0, 850.0, 700.0, 500.0, 400.0,
+                                                   300.0,  250.0, 200.0, 150.0, 100.0, 70.0,
+                                                   50.0,   30.0,  20.0,  10.0};
+
+// Where a significant temperature level may depart 2 K instead of 1 K from the
+// straight line between its neighbours: above this pressure or above the
+// first tropopause, whichever is lower.
+constexpr double SignificantUpperPressure = 300.0;
+constexpr double SignificantTemperatureTolerance = 1.0;      // K
+constexpr double SignificantUpperTemperatureTolerance = 2.0; // K
+constexpr double SignificantHumidityTolerance = 15.0;        // %RH
+
+// One reported level. Missing values are empty optionals.
+struct TProductLevel
+{
+    double Pressure = 0.0;
+    std::optional<double> Height;
+    std::optional<double> Temperature;
+    std::optional<double> Dewpoint;
+    std::optional<double> Humidity;
+    // The date-time of the level: the frame's for an observed level,
+    // interpolated for a standard surface, the surface's below the ground.
+    double Time = 0.0;
+    // A standard surface below the ground: only its height, extrapolated.
+    bool BelowGround = false;
+    // Why an observed level is significant.
+    bool SignificantTemperature = false;
+    bool SignificantHumidity = false;
+    // The observed level's place in the profile (levels that were observed).
+    std::optional<size_t> ProfileIndex;
+};
+
+struct TSoundingProducts
+{
+    // The ascent and its analysis (parcel, CAPE, CIN, freezing level, ...).
+    TSoundingAnalysis Analysis;
+    // Everything below is empty while the profile is.
+    std::optional<TProductLevel> Surface;
+    // Every standard surface the ascent reached (and those below the
+    // ground), in decreasing pressure.
+    std::vector<TProductLevel> Standard;
+    // The significant levels, surface and highest level included, in
+    // decreasing pressure.
+    std::vector<TProductLevel> Significant;
+    // The observed level nearest the first WMO tropopause.
+    std::optional<TProductLevel> Tropopause;
+    // The highest level reached.
+    std::optional<TProductLevel> Highest;
+
+    std::optional<double> LiftedIndex;    // K
+    std::optional<double> ShowalterIndex; // K
+    std::optional<double> KIndex;         // degC
+    std::optional<double> TotalTotals;    // degC
+
+    // The standard surface of that pressure, when the ascent reached it.
+    const TProductLevel *StandardLevel(double pressure) const;
+    // The ascent has gone above 100 hPa: the first report is due.
+    bool Passed100hPa() const;
+};
+
+// The products as the graph thread hands them to the window that shows them.
+class TSoundingProductsPacket : public TObject
+{
+  public:
+    explicit TSoundingProductsPacket(TSoundingProducts products) : Products(std::move(products)) {}
+    TSoundingProducts Products;
+};
+
+// The products of the ascent in the packets.
+TSoundingProducts ComputeSoundingProducts(const TDataPacketList &packets);
+// The products of an analysis already made (its profile and figures are kept).
+TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis);
+
+// The indexes of the levels that straight lines in ln(p) between them keep
+// within tolerances[i] of values[i]: the first and last index, and then,
+// between two retained neighbours, repeatedly the level that departs most
+// from the line between them among those that depart beyond their own
+// tolerance. `logPressures` falls strictly. Ascending indexes.
+std::vector<size_t> SignificantPoints(const std::vector<double> &logPressures,
+                                      const std::vector<double> &values,
+                                      const std::vector<double> &tolerances);
