@@ -65,6 +65,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
                     LengthUnitToName(settings.DisplayedUnit));
     AddChildElement(root, QStringLiteral("CurrentGraph"),
                     GraphTypeToNodeName(settings.CurrentGraph));
+    SaveStationToXml(settings.Station, root);
     QDomElement group = AddChildElement(root, QStringLiteral("DataGroup"));
     for (const QString &line : settings.RecordedLines)
         AddChildElement(group, QStringLiteral("Data"), XmlText(line));
@@ -125,6 +126,8 @@ TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fil
     } catch (const EGraphNodeNameError &e) {
         throw EGraphNodeNameError(current.Path() + QStringLiteral(": ") + e.Message());
     }
+
+    settings.Station = LoadStationFromXml(root.Element());
 
     // A missing group is an empty one; every child is a line, whatever its name.
     const QDomElement group = root.Child(QStringLiteral("DataGroup")).Element();

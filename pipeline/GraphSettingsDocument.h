@@ -12,6 +12,7 @@
 #include "graphs/StandardGraphParameters.h"
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/StationIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +30,8 @@ struct TGraphSettings
     TLengthUnit DisplayedUnit = luMeters;
     TGraphType CurrentGraph = gtStandard;
     QStringList RecordedLines;
+    // Written only when set, so documents without it stay as they were.
+    TStationIdentity Station;
 };
 
 // The file's bytes: the line <?xml version="1.0"?>, then the element tree
@@ -42,7 +45,7 @@ void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings)
 // EKestrinConfigStringError unchanged. Any other problem raises an exception
 // whose message says where: EGraphSettingsFileError (unreadable, not XML,
 // with the line), EConvertError (a missing element or a value that is not
-// a number or boolean), EListIndexError (fewer than three "Axis" or ten
-// "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
+// a number or boolean, or a station identity out of range), EListIndexError (fewer than three
+// "Axis" or ten "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName);
 TGraphSettings ReadGraphSettings(const QString &fileName);

@@ -196,3 +196,35 @@ TEST(GraphSettingsDocument, BrokenDocumentsRaiseErrorsThatSayWhere)
         QStringLiteral(
             "EGraphNodeNameError: KestrinGraphs/CurrentGraph: Pie is not a valid graph type"));
 }
+
+// The station is written only when set: documents without one keep their
+// bytes; a number or position out of range is refused with its path.
+TEST(GraphSettingsDocument, StationIdentity)
+{
+    LocaleGuard locale("de_DE.UTF-8");
+    TGraphSettings settings;
+    const QByteArray plain = GraphSettingsToBytes(settings);
+    EXPECT_FALSE(plain.contains("Station"));
+
+    settings.Station = {QStringLiteral("03808"), 50.2, -5.3};
+    const QByteArray identified = GraphSettingsToBytes(settings);
+    EXPECT_TRUE(identified.contains("<Station>\r\n  <Number>03808</Number>\r\n  "
+                                    "<Latitude>50,2</Latitude>"));
+    EXPECT_EQ(ParseGraphSettings(identified, QStringLiteral("s.xml")).Station, settings.Station);
+    settings.Station = {QStringLiteral("03808"), std::nullopt, std::nullopt};
+    EXPECT_EQ(ParseGraphSettings(GraphSettingsToBytes(settings), QStringLiteral("s.xml")).Station,
+              settings.Station);
+
+    for (const auto &[good, bad] :
+         {std::pair{"<Number>03808<", "<Number>3808<"}, {"<Latitude>50,2<", "<Latitude>95<"}}) {
+        QByteArray broken = identified;
+        broken.replace(good, bad);
+        try {
+            ParseGraphSettings(broken, QStringLiteral("s.xml"));
+            ADD_FAILURE() << bad;
+        } catch (const EConvertError &e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("KestrinGraphs/Station/")))
+                << e.Message().toStdString();
+        }
+    }
+}

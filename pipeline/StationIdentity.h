@@ -1,0 +1,40 @@
+#pragma once
+// The identity of the launch site that the weather-service reports need: the
+// WMO block and station number and the site's position. The station height
+// is the launch elevation of the data parameters. Every part is optional: a
+// station that sets none of them keeps its settings documents as they were.
+#include "foundation/Errors.h"
+
+#include <QDomElement>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+VENTREL_DECLARE_ERROR(EStationIdentityError, EVentrelError);
+
+struct TStationIdentity
+{
+    QString Number;                  // IIiii, five digits; empty: not set
+    std::optional<double> Latitude;  // degrees, north positive
+    std::optional<double> Longitude; // degrees, east positive
+
+    bool IsEmpty() const { return Number.isEmpty() && !Latitude && !Longitude; }
+    bool HasPosition() const { return Latitude && Longitude; }
+    bool operator==(const TStationIdentity &) const = default;
+};
+
+// The problem with a value, one sentence for the operator; empty when it is
+// valid.
+QString StationNumberProblem(const QString &number);
+QString LatitudeProblem(double latitude);
+QString LongitudeProblem(double longitude);
+// Every problem of the identity, in the order number, latitude, longitude.
+QStringList StationIdentityProblems(const TStationIdentity &station);
+
+// Adds a "Station" element to `parent` holding "Number", "Latitude" and
+// "Longitude", each only when set; nothing at all when the identity is empty.
+void SaveStationToXml(const TStationIdentity &station, QDomElement &parent);
+// The identity under `parent`'s "Station" element; empty without one.
+// EConvertError naming the element for a value that cannot be read or is out
+// of range.
+TStationIdentity LoadStationFromXml(const QDomElement &parent);
