@@ -12,14 +12,6 @@
 
 namespace {
 
-// Number settings with a decimal point, whatever the system locale says.
-TFormatSettings PointSettings()
-{
-    TFormatSettings settings;
-    settings.DecimalSeparator = QLatin1Char('.');
-    return settings;
-}
-
 // The date and time of day of a date-time, taken straight from the encoding:
 // a local QDateTime would move times that fall into a daylight-saving gap.
 void SplitDateTime(double days, QDate &date, QTime &time)
@@ -37,7 +29,16 @@ void SplitDateTime(double days, QDate &date, QTime &time)
     time = QTime::fromMSecsSinceStartOfDay(int(msecs));
 }
 
-void WriteFile(const QString &fileName, const QByteArray &bytes)
+} // namespace
+
+TFormatSettings DecimalPointSettings()
+{
+    TFormatSettings settings;
+    settings.DecimalSeparator = QLatin1Char('.');
+    return settings;
+}
+
+void WriteExportFile(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -50,6 +51,8 @@ void WriteFile(const QString &fileName, const QByteArray &bytes)
     if (!file.commit())
         throw EFileError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
 }
+
+namespace {
 
 QString StationIdentifier(const QString &station)
 {
@@ -65,7 +68,7 @@ QString StationIdentifier(const QString &station)
 QByteArray FormatProcessedDataCsv(const TKestrinResult &configuration,
                                   const TDataPacketList &packets)
 {
-    const TFormatSettings point = PointSettings();
+    const TFormatSettings point = DecimalPointSettings();
     QStringList headings;
     configuration.ColumnHeadings(headings);
     headings.removeFirst(); // "Raw Time"
@@ -107,7 +110,7 @@ QByteArray FormatProcessedDataCsv(const TKestrinResult &configuration,
 void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configuration,
                           const TDataPacketList &packets)
 {
-    WriteFile(fileName, FormatProcessedDataCsv(configuration, packets));
+    WriteExportFile(fileName, FormatProcessedDataCsv(configuration, packets));
 }
 
 QByteArray FormatSharppySounding(const TDataPacketList &packets, const QString &station)
@@ -119,7 +122,7 @@ QByteArray FormatSharppySounding(const TDataPacketList &packets, const QString &
 
     const QDateTime utc = DaysToDateTime(profile.front().Time).toUTC();
 
-    const TFormatSettings point = PointSettings();
+    const TFormatSettings point = DecimalPointSettings();
     auto field = [&](double v, int width) {
         return FormatFixed(v, 2, point).rightJustified(width, QLatin1Char(' '));
     };
@@ -159,5 +162,5 @@ QByteArray FormatSharppySounding(const TDataPacketList &packets, const QString &
 void SaveSharppySounding(const QString &fileName, const TDataPacketList &packets,
                          const QString &station)
 {
-    WriteFile(fileName, FormatSharppySounding(packets, station));
+    WriteExportFile(fileName, FormatSharppySounding(packets, station));
 }

@@ -6,6 +6,7 @@
 // The Format functions return the file's bytes; the Save functions write them
 // to a file through a temporary, so a failed save leaves any earlier file
 // whole, and raise EFileError with the reason.
+#include "foundation/CustomUtilities.h"
 #include "foundation/Errors.h"
 #include "pipeline/DataPacket.h"
 
@@ -15,6 +16,13 @@
 class TKestrinResult;
 
 VENTREL_DECLARE_ERROR(ESoundingExportError, EVentrelError);
+
+// Number settings with a decimal point, whatever the system locale says.
+TFormatSettings DecimalPointSettings();
+
+// Writes `bytes` to the file through a temporary, so that a failed save
+// leaves any earlier file whole; EFileError with the reason.
+void WriteExportFile(const QString &fileName, const QByteArray &bytes);
 
 // One header row, then one row per packet, comma-separated, CR LF line ends:
 //   Date Time,Time,<channel headings>,Dewpt (degC),Alt (m),Rise (m/min)

@@ -147,9 +147,28 @@ TEST(VentrelRender, ExportsAndAnalysisOverlays)
         WriteFile(dir, QStringLiteral("ascent.txt"), EncodeLogLines(AscentLog(configuration)));
     auto path = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
 
-    const TRun run = Render({input, "--csv", path("data.csv"), "--sharppy", path("sounding.txt"),
-                             "--analysis", "--skewt", path("analysis.png"), "--save-graphs",
-                             path("graphs.xml"), "--size", "400x300"});
+    const TRun run = Render({input,
+                             "--csv",
+                             path("data.csv"),
+                             "--sharppy",
+                             path("sounding.txt"),
+                             "--analysis",
+                             "--skewt",
+                             path("analysis.png"),
+                             "--save-graphs",
+                             path("graphs.xml"),
+                             "--size",
+                             "400x300",
+                             "--levels",
+                             path("levels.csv"),
+                             "--summary",
+                             path("summary.json"),
+                             "--station",
+                             "03808",
+                             "--latitude",
+                             "50.2",
+                             "--longitude",
+                             "-5.3"});
     ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
     // Every frame in the CSV, with a decimal point; the sounding from the 29
     // frames without an error.
@@ -160,6 +179,13 @@ TEST(VentrelRender, ExportsAndAnalysisOverlays)
     const QByteArray sounding = ReadFileBytes(path("sounding.txt"));
     EXPECT_EQ(sounding.mid(sounding.indexOf("%RAW%")).count('\n'), 1 + 29 + 1);
     EXPECT_TRUE(sounding.contains("\n  420.00,"));
+    // Levels up to 420 hPa, the station from the options, kept in the document.
+    const QByteArray levels = ReadFileBytes(path("levels.csv"));
+    EXPECT_TRUE(levels.contains("\r\nsurface,1000.0,100,25.0,")) << levels.toStdString();
+    EXPECT_TRUE(levels.contains("\r\nstandard,500.0,")) << levels.toStdString();
+    EXPECT_FALSE(levels.contains("\r\nstandard,400.0,"));
+    EXPECT_TRUE(ReadFileBytes(path("summary.json")).contains("\"longitude\": -5.3,"));
+    EXPECT_EQ(ReadGraphSettings(path("graphs.xml")).Station.Number, QStringLiteral("03808"));
     // The overlays are drawn, but the settings document keeps them as loaded.
     const TRun plain = Render({input, "--skewt", path("plain.png"), "--size", "400x300"});
     ASSERT_EQ(plain.ExitCode, 0) << plain.Errors.toStdString();
@@ -209,6 +235,12 @@ TEST(VentrelRender, BadInputWritesNothing)
          "ventrel-render: cannot tell the image format"},
         {QStringList{badLog, "--csv", dir.filePath("r.txt")} + outputs,
          "ventrel-render: --report and --csv name the same file"},
+        {QStringList{badLog, "--station", "3808"} + outputs,
+         "ventrel-render: --station: The station number must be five digits"},
+        {QStringList{badLog, "--latitude", "91"} + outputs,
+         "ventrel-render: --latitude: The latitude must be between -90 and 90"},
+        {QStringList{badLog, "--longitude", "east"} + outputs,
+         "ventrel-render: --longitude: \"east\" is not a number"},
     };
     for (const auto &c : cases) {
         const TRun run = Render(c.Arguments);
@@ -220,6 +252,7 @@ TEST(VentrelRender, BadInputWritesNothing)
 
     const TRun help = Render({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    for (const char *option : {"--save-graphs FILE", "--csv FILE", "--sharppy FILE", "--analysis"})
+    for (const char *option : {"--save-graphs FILE", "--csv FILE", "--sharppy FILE", "--analysis",
+                               "--levels FILE", "--summary FILE", "--station IIiii"})
         EXPECT_TRUE(help.Output.contains(QLatin1String(option))) << option;
 }

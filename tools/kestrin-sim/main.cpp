@@ -5,10 +5,13 @@
 #include "SondeEncoder.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/CustomUtilities.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <QStringList>
 
 #include <cerrno>
@@ -123,6 +126,26 @@ TReplay ReadReplay(const QString &path)
     return replay;
 }
 
+// The run log of a simulated flight, as the ground station writes it.
+int WriteFlightLog(const QString &fileName, const TKestrinResult &configuration, double launch,
+                   int64_t frames, double step, double start)
+{
+    const TStandardAscent flight(launch);
+    QStringList lines = LogHeaderLines(configuration, launch);
+    for (int64_t i = 0; i < frames; ++i) {
+        TKestrinResult frame = configuration;
+        frame.SetFrame(EncodeFrame(configuration,
+                                   ChannelValues(configuration, flight.At(double(i) * step, i))));
+        frame.SetTime(start + double(i) * step / 86400.0);
+        lines << FormatLogLine(frame);
+    }
+    QSaveFile file(fileName);
+    const QByteArray bytes = EncodeLogLines(lines);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        Fail(QStringLiteral("cannot write %1").arg(fileName));
+    return 0;
+}
+
 double NumberOption(const QCommandLineParser &parser, const QString &name, double low, double high)
 {
     bool ok = false;
@@ -208,6 +231,14 @@ int main(int argc, char **argv)
         {QStringLiteral("echo"),
          QStringLiteral("Print every frame sent (without delimiters or noise) on standard "
                         "output, one per line.")},
+        {QStringLiteral("write-log"),
+         QStringLiteral("Write the simulated flight (--frames of them, --step apart) as the run "
+                        "log a ground station would have recorded, instead of sending it."),
+         QStringLiteral("file")},
+        {QStringLiteral("start"),
+         QStringLiteral("With --write-log: the local date and time of the first frame, as "
+                        "yyyy-MM-ddTHH:mm:ss (default now)."),
+         QStringLiteral("time")},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -243,6 +274,20 @@ int main(int argc, char **argv)
         configuration.ParseConfiguration(configurationText);
     } catch (const EVentrelError &e) {
         Fail(QStringLiteral("configuration \"%1\": %2").arg(configurationText, e.Message()));
+    }
+
+    if (parser.isSet(QStringLiteral("write-log"))) {
+        if (frameLimit <= 0 || replay)
+            Fail(QStringLiteral("--write-log needs --frames and no --replay"));
+        QDateTime first = QDateTime::currentDateTime();
+        if (parser.isSet(QStringLiteral("start"))) {
+            first = QDateTime::fromString(parser.value(QStringLiteral("start")), Qt::ISODate);
+            if (!first.isValid())
+                Fail(QStringLiteral("--start must be yyyy-MM-ddTHH:mm:ss, not \"%1\"")
+                         .arg(parser.value(QStringLiteral("start"))));
+        }
+        return WriteFlightLog(parser.value(QStringLiteral("write-log")), configuration, launch,
+                              frameLimit, step, DateTimeToDays(first));
     }
 
     const int64_t dataFrames =

@@ -13,6 +13,7 @@
 #include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
 #include "pipeline/SoundingExport.h"
+#include "pipeline/SoundingProductFiles.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <future>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -43,6 +45,10 @@ struct TOptions
     QString SaveGraphs;
     QString Csv;
     QString Sharppy;
+    QString Levels;
+    QString Summary;
+    // Parts given on the command line; they override a settings document's.
+    TStationIdentity Station;
     std::array<QString, 3> Images; // by TGraphType
     QSize Size{800, 600};
     bool Print = false;
@@ -59,6 +65,8 @@ struct TOutput
 const char *const HelpText =
     "Usage: ventrel-render INPUT [--report FILE] [--save-graphs FILE]\n"
     "                      [--csv FILE] [--sharppy FILE]\n"
+    "                      [--levels FILE] [--summary FILE]\n"
+    "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
     "\n"
@@ -75,6 +83,15 @@ const char *const HelpText =
     "  --sharppy FILE      the ascent as a SHARPpy sounding (pressure, height,\n"
     "                      temperature, dew point); fails when no frame has a\n"
     "                      valid pressure and temperature\n"
+    "  --levels FILE       the reported levels as CSV: surface, standard isobaric\n"
+    "                      surfaces, significant levels and the tropopause\n"
+    "  --summary FILE      the flight's summary as JSON: station, launch time,\n"
+    "                      surface, LCL, LFC, EL, CAPE, CIN, precipitable\n"
+    "                      water, freezing level, tropopause, stability indices\n"
+    "  --station IIiii     the WMO block and station number (five digits)\n"
+    "  --latitude DEG      the launch site's latitude, north positive\n"
+    "  --longitude DEG     the launch site's longitude, east positive\n"
+    "                      (the station options override a settings document's)\n"
     "  --standard FILE     the Standard graph image\n"
     "  --skewt FILE        the Skew-T graph image\n"
     "  --time FILE         the Time graph image\n"
@@ -116,6 +133,12 @@ TOptions ParseOptions(const QStringList &arguments)
                                         QStringLiteral("FILE"));
     const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption sharppy(QStringLiteral("sharppy"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption levels(QStringLiteral("levels"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption summary(QStringLiteral("summary"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption station(QStringLiteral("station"), QString(), QStringLiteral("IIiii"));
+    const QCommandLineOption latitude(QStringLiteral("latitude"), QString(), QStringLiteral("DEG"));
+    const QCommandLineOption longitude(QStringLiteral("longitude"), QString(),
+                                       QStringLiteral("DEG"));
     const std::array<QCommandLineOption, 3> images{
         QCommandLineOption(QStringLiteral("standard"), QString(), QStringLiteral("FILE")),
         QCommandLineOption(QStringLiteral("skewt"), QString(), QStringLiteral("FILE")),
@@ -124,8 +147,8 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption print(QStringLiteral("print"), QString());
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
     const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
-    parser.addOptions({help, report, saveGraphs, csv, sharppy, images[0], images[1], images[2],
-                       size, print, feet, analysis});
+    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, station, latitude,
+                       longitude, images[0], images[1], images[2], size, print, feet, analysis});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -155,6 +178,30 @@ TOptions ParseOptions(const QStringList &arguments)
     options.SaveGraphs = single(saveGraphs);
     options.Csv = single(csv);
     options.Sharppy = single(sharppy);
+    options.Levels = single(levels);
+    options.Summary = single(summary);
+    if (parser.isSet(station)) {
+        options.Station.Number = single(station);
+        if (const QString problem = StationNumberProblem(options.Station.Number);
+            !problem.isEmpty())
+            throw EUsageError(QStringLiteral("--station: ") + problem);
+    }
+    // Angles are written with a decimal point, whatever the locale.
+    auto angle = [&](const QCommandLineOption &option,
+                     QString (*problemOf)(double)) -> std::optional<double> {
+        if (!parser.isSet(option))
+            return std::nullopt;
+        const QString text = single(option);
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        const QString problem =
+            ok ? problemOf(value) : QStringLiteral("\"%1\" is not a number of degrees").arg(text);
+        if (!problem.isEmpty())
+            throw EUsageError(QStringLiteral("--%1: %2").arg(option.names().last(), problem));
+        return value;
+    };
+    options.Station.Latitude = angle(latitude, LatitudeProblem);
+    options.Station.Longitude = angle(longitude, LongitudeProblem);
     for (size_t i = 0; i < images.size(); ++i) {
         options.Images[i] = single(images[i]);
         if (!options.Images[i].isEmpty())
@@ -179,8 +226,10 @@ TOptions ParseOptions(const QStringList &arguments)
 
     // Two outputs to one file would leave only the last.
     std::map<QString, QString> seen;
-    const std::array<std::pair<QString, QString>, 7> outputs{
+    const std::array<std::pair<QString, QString>, 9> outputs{
         std::pair{QStringLiteral("--report"), options.Report},
+        {QStringLiteral("--levels"), options.Levels},
+        {QStringLiteral("--summary"), options.Summary},
         {QStringLiteral("--save-graphs"), options.SaveGraphs},
         {QStringLiteral("--csv"), options.Csv},
         {QStringLiteral("--sharppy"), options.Sharppy},
@@ -237,6 +286,12 @@ TGraphSettings LoadInput(const TOptions &options)
         settings.RecordedLines = log.DataLines;
         settings.DisplayedUnit = options.Feet ? luFeet : luMeters;
     }
+    if (!options.Station.Number.isEmpty())
+        settings.Station.Number = options.Station.Number;
+    if (options.Station.Latitude)
+        settings.Station.Latitude = options.Station.Latitude;
+    if (options.Station.Longitude)
+        settings.Station.Longitude = options.Station.Longitude;
     // The graphs are as large as their images on screen, whatever a document says.
     for (TGraphParameters *parameters : std::initializer_list<TGraphParameters *>{
              &settings.StandardParameters, &settings.SkewTParameters, &settings.TimeParameters}) {
@@ -341,6 +396,13 @@ int Run(const QStringList &arguments)
     if (!options.Sharppy.isEmpty())
         outputs.push_back(
             {options.Sharppy, FormatSharppySounding(thread.Pipeline().GoodPackets())});
+    if (!options.Levels.isEmpty() || !options.Summary.isEmpty()) {
+        const TSoundingProducts products = ComputeSoundingProducts(thread.Pipeline().GoodPackets());
+        if (!options.Levels.isEmpty())
+            outputs.push_back({options.Levels, FormatLevelsCsv(products)});
+        if (!options.Summary.isEmpty())
+            outputs.push_back({options.Summary, FormatSoundingSummary(products, settings.Station)});
+    }
     // Image compression is the slowest part of writing: the images are
     // encoded side by side.
     std::vector<std::pair<QString, std::future<QByteArray>>> images;
