@@ -88,6 +88,7 @@ enum TRawCommand : uint8_t
     rcTimeParameters = 4,     // TTimeGraphParameters
     rcLengthUnit = 5,         // TIntegerWrapper: a TLengthUnit ordinal
     rcPrintImage = 6,         // TIntegerWrapper: the TGraphType ordinal to print
+    rcSoundingProducts = 7,   // no data: the sounding products of the packets so far
 };
 
 // One command and its data, both owned by whoever holds the packet.

@@ -67,6 +67,7 @@ struct TGraphPipeline::TCycleState
     bool ReapplySkewT = false;
     bool ReapplyTime = false;
     bool ReapplyBoth = false;
+    bool ProductsRequested = false;
 };
 
 TGraphPipeline::TGraphPipeline()
@@ -197,6 +198,11 @@ void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
 
     batch.clear();
 
+    // From every packet of the batch, so the products are as new as the graphs.
+    if (state.ProductsRequested)
+        output.Products =
+            std::make_unique<TSoundingProductsPacket>(ComputeSoundingProducts(FGoodPackets));
+
     if (state.SendHeadings)
         output.ViewPackets.push_back(std::make_unique<TDataViewPacket>(std::move(state.Headings)));
     if (state.SendReplacement)
@@ -262,6 +268,9 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
         if (!dynamic_cast<const TIntegerWrapper *>(data))
             return wrongData();
         Print(data, output);
+        break;
+    case rcSoundingProducts:
+        state.ProductsRequested = true;
         break;
     default:
         ReportError(QStringLiteral("command/%1").arg(command.Command),

@@ -16,6 +16,7 @@
 #include "pipeline/DataBuffer.h"
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/SoundingProducts.h"
 
 #include <QHash>
 #include <QStringList>
@@ -35,6 +36,8 @@ struct TCycleOutput
     QStringList Errors;
     // The graphs whose Bitmap was drawn anew, to be copied to the screen.
     std::vector<TGraphType> Redrawn;
+    // The sounding products, when the batch asked for them.
+    std::unique_ptr<TSoundingProductsPacket> Products;
 };
 
 // "Standard graph", "Skew-T graph", "Time graph": how messages name a graph.

@@ -133,6 +133,11 @@ void TGraphThread::RunCycle()
             for (auto &packet : output.ViewPackets)
                 FViewPackets.Add(std::move(packet));
         }
+        if (output.Products) {
+            TBufferLock<TSoundingProductsPacket> lock(FProducts);
+            FProducts.SwapItems({});
+            FProducts.Add(std::move(output.Products));
+        }
         if (!output.Images.empty()) {
             TBufferLock<TPrintImage> lock(FImages);
             for (auto &image : output.Images)

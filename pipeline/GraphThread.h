@@ -39,6 +39,9 @@ class TGraphThread final : public QThread
     TDataBuffer<TPrintImage> &Images() { return FImages; }
     // Messages for the operator, each reported once.
     TDataBuffer<TStringWrapper> &Errors() { return FErrors; }
+    // The newest sounding products asked for (rcSoundingProducts); older
+    // ones nobody took are dropped.
+    TDataBuffer<TSoundingProductsPacket> &Products() { return FProducts; }
 
     // Posts one command: Enter, Add, Leave on Commands.
     void Post(uint8_t command, std::unique_ptr<TObject> data);
@@ -87,6 +90,7 @@ class TGraphThread final : public QThread
     TDataBuffer<TDataViewPacket> FViewPackets;
     TDataBuffer<TPrintImage> FImages;
     TDataBuffer<TStringWrapper> FErrors;
+    TDataBuffer<TSoundingProductsPacket> FProducts;
 
     // Mirrors of the graphs' targets for the thread's side; the graphs'
     // own are read only on the owner's thread.

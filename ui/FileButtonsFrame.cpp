@@ -36,6 +36,7 @@ TfraFileButtons::TfraFileButtons(QWidget *parent) : QWidget(parent)
     add(FSaveImage, "btnSaveImage", "Save Image");
     add(FExportCsv, "btnExportCsv", "Export CSV");
     add(FExportSounding, "btnExportSounding", "Export Sounding");
+    add(FSoundingProducts, "btnSoundingProducts", "Sounding Products");
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
 }

@@ -22,6 +22,7 @@ class TfraFileButtons : public QWidget
     QPushButton &btnSaveImage() const { return *FSaveImage; }
     QPushButton &btnExportCsv() const { return *FExportCsv; }
     QPushButton &btnExportSounding() const { return *FExportSounding; }
+    QPushButton &btnSoundingProducts() const { return *FSoundingProducts; }
 
   private:
     QPushButton *FLoadLog = nullptr;
@@ -32,4 +33,5 @@ class TfraFileButtons : public QWidget
     QPushButton *FSaveImage = nullptr;
     QPushButton *FExportCsv = nullptr;
     QPushButton *FExportSounding = nullptr;
+    QPushButton *FSoundingProducts = nullptr;
 };

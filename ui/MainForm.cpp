@@ -14,6 +14,7 @@
 #include "ui/ModalInteraction.h"
 #include "ui/SkewTGraphFrame.h"
 #include "ui/SkewTGraphParametersForm.h"
+#include "ui/SoundingProductsForm.h"
 #include "ui/StandardGraphFrame.h"
 #include "ui/StartFrame.h"
 #include "ui/StdGraphParametersForm.h"
@@ -290,6 +291,7 @@ void TfrmMain::BuildControls()
             [this] { Guarded([this] { tmrDataListViewTimer(); }); });
 
     ConnectFileButtons();
+    ConnectSoundingProducts();
     connect(FGraphTypeCombo, &QComboBox::activated, this,
             [this] { Guarded([this] { cmbGraphTypeChange(); }); });
     TfraRun &run = FMainControl->fraRun();
@@ -798,6 +800,8 @@ void TfrmMain::BeginNewRun()
 {
     FRecording->BeginNewRun(FDataParameters);
     ++FPostCounts[rcNewRun];
+    if (FSoundingProducts)
+        FSoundingProducts->SetStationHeight(FDataParameters.LaunchElevation());
 }
 
 void TfrmMain::RecordResult(const TKestrinResult &result)

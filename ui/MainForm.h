@@ -20,7 +20,9 @@
 #include "graphs/StandardGraphParameters.h"
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataBuffer.h"
+#include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/StationIdentity.h"
 #include "ui/FileDialogs.h"
 
 #include <QDateTime>
@@ -53,6 +55,7 @@ class TfraFileButtons;
 class TfraStart;
 class TfraTimeGraph;
 class TfrmSkewTGraphParameters;
+class TfrmSoundingProducts;
 class TfrmStdGraphParameters;
 class TfrmTimeGraphParameters;
 
@@ -126,6 +129,7 @@ class TfrmMain : public QMainWindow
     QTimer &tmrGraphResize() const { return *FGraphResizeTimer; }
     QTimer &tmrPrint() const { return *FPrintTimer; }
     QTimer &tmrDataListView() const { return *FDataListTimer; }
+    TfrmSoundingProducts &frmSoundingProducts() const { return *FSoundingProducts; }
 
     // --- state -------------------------------------------------------------
     TSaveDialog &SaveDialog() { return FSaveDialog; }
@@ -135,6 +139,10 @@ class TfrmMain : public QMainWindow
     TKestrinReceiver &Receiver() const { return *FReceiver; }
     TFileManager &FileManager() const { return *FFileManager; }
     TDataParameters &DataParameters() { return FDataParameters; }
+    // The station the weather-service reports name; kept in the settings
+    // document.
+    const TStationIdentity &Station() const { return FStation; }
+    void SetStation(const TStationIdentity &station);
     TStandardGraphParameters &StandardParameters() { return FStandardParameters; }
     TSkewTGraphParameters &SkewTParameters() { return FSkewTParameters; }
     TTimeGraphParameters &TimeParameters() { return FTimeParameters; }
@@ -188,6 +196,10 @@ class TfrmMain : public QMainWindow
     void fraFileButtons1btnSaveImageClick();
     void fraFileButtons1btnExportCsvClick();
     void fraFileButtons1btnExportSoundingClick();
+    // The Sounding Products window and its files.
+    void ShowSoundingProducts();
+    void SaveLevelsClick();
+    void SaveSummaryClick();
     // Asks for a printer and prints the bitmap on one page; cancelled, the
     // bitmap is dropped.
     void PrintImage(std::unique_ptr<TPrintImage> image);
@@ -265,6 +277,9 @@ class TfrmMain : public QMainWindow
     // The series rows show what the graph parameters hold, so that the next
     // edit of a row starts from there.
     void ShowSeriesSettings();
+    void ConnectSoundingProducts();
+    // The packets of the run's recorded lines that the graphs show.
+    TDataPacketList GoodRecordedPackets() const;
 
     // Controls, owned through the widget tree.
     QWidget *FMainPanel = nullptr;
@@ -314,6 +329,8 @@ class TfrmMain : public QMainWindow
     std::unique_ptr<TFileManager> FFileManager;
     std::unique_ptr<TKestrinReceiver> FReceiver;
     TDataParameters FDataParameters;
+    TStationIdentity FStation;
+    TfrmSoundingProducts *FSoundingProducts = nullptr;
     TGraphType FCurrentGraph = gtStandard;
     bool FCapturingConfig = false;
     bool FApplyingConfig = false;

@@ -174,6 +174,7 @@ void TfrmMain::SaveGraphsClick()
     settings.DisplayedUnit = FHardware->Unit();
     settings.CurrentGraph = FCurrentGraph;
     settings.RecordedLines = FRecording->RecordedLines();
+    settings.Station = FStation;
     WriteGraphSettings(*path, settings);
 }
 
@@ -208,6 +209,7 @@ void TfrmMain::LoadGraphsClick()
     ShowSeriesSettings();
     SetUnits(settings->DisplayedUnit);
     SetGraphType(settings->CurrentGraph);
+    SetStation(settings->Station);
     for (const QString &line : settings->RecordedLines)
         RecordResult(ResultFromLogLine(line, FDataParameters.Configuration()));
 }
@@ -269,9 +271,7 @@ void TfrmMain::fraFileButtons1btnExportSoundingClick()
     if (!path)
         return;
     // The ascent as the graphs show it: frames without errors.
-    TDataPacketList packets = FRecording->Packets();
-    std::erase_if(packets, [](const TDataPacket &packet) { return packet.HasError(); });
-    SaveSharppySounding(*path, packets);
+    SaveSharppySounding(*path, GoodRecordedPackets());
 }
 
 void TfrmMain::PrintClick()

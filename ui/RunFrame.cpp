@@ -20,8 +20,11 @@ TfraRun::TfraRun(QWidget *parent) : QWidget(parent)
     FRun->setObjectName(QStringLiteral("btnRun"));
     FStop = new QPushButton(QStringLiteral("Stop"), this);
     FStop->setObjectName(QStringLiteral("btnStop"));
+    FProducts = new QPushButton(QStringLiteral("Sounding Products"), this);
+    FProducts->setObjectName(QStringLiteral("btnProducts"));
     FitButtonToCaption(*FRun);
     FitButtonToCaption(*FStop);
+    FitButtonToCaption(*FProducts);
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(6);
@@ -34,4 +37,5 @@ TfraRun::TfraRun(QWidget *parent) : QWidget(parent)
     layout->setSpacing(6);
     layout->addWidget(FAutoScroll);
     layout->addLayout(buttons);
+    layout->addWidget(FProducts);
 }

@@ -19,10 +19,12 @@ class TfraRun : public QWidget
     TLed &ledRun() const { return *FLed; }
     QPushButton &btnRun() const { return *FRun; }
     QPushButton &btnStop() const { return *FStop; }
+    QPushButton &btnProducts() const { return *FProducts; }
 
   private:
     QCheckBox *FAutoScroll = nullptr;
     TLed *FLed = nullptr;
     QPushButton *FRun = nullptr;
     QPushButton *FStop = nullptr;
+    QPushButton *FProducts = nullptr;
 };

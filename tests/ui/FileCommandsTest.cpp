@@ -10,6 +10,8 @@
 #include "support/TestSupport.h"
 #include "ui/ColorSelector.h"
 #include "ui/DataListView.h"
+#include "ui/FileButtonsFrame.h"
+#include "ui/FrameSupport.h"
 #include "ui/GraphImage.h"
 #include "ui/GraphSeriesFrame.h"
 #include "ui/HardwareFrame.h"
@@ -18,18 +20,22 @@
 #include "ui/SeriesOptionForm.h"
 #include "ui/SkewTGraphFrame.h"
 #include "ui/SkewTSeriesFrame.h"
+#include "ui/SoundingProductsForm.h"
 #include "ui/SpinLetterFrame.h"
 #include "ui/StandardGraphFrame.h"
 #include "ui/TimeGraphFrame.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -492,4 +498,53 @@ TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
     EXPECT_EQ(marker.MarkerPen().color(), Green);
     EXPECT_EQ(marker.LinePen().color(), Green);
     EXPECT_EQ(Window->PostCount(rcTimeParameters), timePosts + 1);
+}
+
+// The products window beside the main one: it fills from the graph thread,
+// keeps a station only once every field is valid, saves the levels and the
+// summary, and the station travels in the settings document.
+TEST_F(FileCommands, SoundingProductsWindow)
+{
+    LocaleGuard locale("C");
+    LoadLog(WriteFile("ascent.txt", EncodeLogLines(AscentLog())));
+    WaitForLoaded(30);
+    TfrmSoundingProducts &products = Window->frmSoundingProducts();
+    Window->fraFileButtons1().btnSoundingProducts().click();
+    ASSERT_TRUE(products.isVisible());
+    EXPECT_FALSE(products.isModal());
+    // 1000 hPa up to 420 hPa: five standard surfaces.
+    ASSERT_TRUE(WaitFor([&] { return products.grdStandard().rowCount() == 5; }));
+    EXPECT_EQ(products.grdStandard().item(0, 0)->text(), QStringLiteral("1000"));
+    EXPECT_TRUE(products.lblReportDue().text().startsWith(QStringLiteral("The first report")));
+    EXPECT_NE(products.Figure(QStringLiteral("K index")).text(), QStringLiteral("-"));
+
+    products.edtStation().setText(QStringLiteral("3808"));
+    products.edtLatitude().setText(QStringLiteral("50.2"));
+    products.edtLongitude().setText(QStringLiteral("-185"));
+    Script.ExpectError();
+    products.btnSetStation().click();
+    ASSERT_EQ(Script.Requests().back().Kind, ikError);
+    EXPECT_EQ(Script.Requests().back().Text.count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(EditColor(products.edtStation()), QColor(Qt::red));
+    EXPECT_EQ(EditColor(products.edtLatitude()), QColor(Qt::white));
+    EXPECT_TRUE(Window->Station().IsEmpty());
+
+    products.edtStation().setText(QStringLiteral("03808"));
+    products.edtLongitude().setText(QStringLiteral("-5.3"));
+    products.btnSetStation().click();
+    EXPECT_EQ(Window->Station(), (TStationIdentity{QStringLiteral("03808"), 50.2, -5.3}));
+
+    Script.ExpectSaveFile(Path("levels.csv"));
+    products.btnSaveLevels().click();
+    EXPECT_EQ(Script.Requests().back().FileName, QStringLiteral("Levels_Dec_07_2026_1342.csv"));
+    EXPECT_TRUE(ReadFileBytes(Path("levels.csv")).startsWith("kind,pressure_hPa,"));
+    Script.ExpectSaveFile(Path("summary.json"));
+    products.btnSaveSummary().click();
+    EXPECT_TRUE(ReadFileBytes(Path("summary.json")).contains("\"station\": \"03808\""));
+
+    Run(&TfrmMain::SaveGraphsClick, Path("graphs.xml"));
+    Window->SetStation({});
+    Run(&TfrmMain::LoadGraphsClick, Path("graphs.xml"));
+    EXPECT_EQ(Window->Station().Number, QStringLiteral("03808"));
+    EXPECT_EQ(products.edtLongitude().text(), QStringLiteral("-5.3"));
 }

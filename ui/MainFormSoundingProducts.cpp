@@ -1,0 +1,86 @@
+// The main window's side of the Sounding Products window: the station's
+// identity, the live products from the graph thread, and their files.
+#include "ui/MainForm.h"
+
+#include "pipeline/GraphThread.h"
+#include "pipeline/RecordingSession.h"
+#include "pipeline/SoundingExport.h"
+#include "pipeline/SoundingProductFiles.h"
+#include "ui/FileButtonsFrame.h"
+#include "ui/MainControlFrame.h"
+#include "ui/RunFrame.h"
+#include "ui/SoundingProductsForm.h"
+
+#include <QPushButton>
+
+namespace {
+
+const QString CsvFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
+const QString JsonFilter = QStringLiteral("JSON files (*.json)|*.JSON");
+
+} // namespace
+
+void TfrmMain::ConnectSoundingProducts()
+{
+    FSoundingProducts = new TfrmSoundingProducts(this);
+    FSoundingProducts->ShowStation(FStation, FDataParameters.LaunchElevation());
+    FSoundingProducts->RequestProducts = [this] { PostToGraphThread(rcSoundingProducts, nullptr); };
+    FSoundingProducts->TakeProducts = [this]() -> std::unique_ptr<TSoundingProductsPacket> {
+        auto items = TakeFromBuffer(FGraphThread->Products());
+        return items.empty() ? nullptr : std::move(items.back());
+    };
+    FSoundingProducts->OnStationChanged = [this](const TStationIdentity &station) {
+        SetStation(station);
+    };
+    auto guarded = [this](void (TfrmMain::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(&FSoundingProducts->btnSaveLevels(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SaveLevelsClick));
+    connect(&FSoundingProducts->btnSaveSummary(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SaveSummaryClick));
+    connect(&FMainControl->fraRun().btnProducts(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::ShowSoundingProducts));
+    connect(&FFileButtons->btnSoundingProducts(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::ShowSoundingProducts));
+}
+
+void TfrmMain::SetStation(const TStationIdentity &station)
+{
+    FStation = station;
+    FSoundingProducts->ShowStation(FStation, FDataParameters.LaunchElevation());
+}
+
+void TfrmMain::ShowSoundingProducts()
+{
+    FSoundingProducts->SetStationHeight(FDataParameters.LaunchElevation());
+    FSoundingProducts->show();
+    FSoundingProducts->raise();
+    FSoundingProducts->activateWindow();
+}
+
+TDataPacketList TfrmMain::GoodRecordedPackets() const
+{
+    TDataPacketList packets = FRecording->Packets();
+    std::erase_if(packets, [](const TDataPacket &packet) { return packet.HasError(); });
+    return packets;
+}
+
+void TfrmMain::SaveLevelsClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Levels"), QStringLiteral(".csv"), CsvFilter, QStringLiteral("csv"));
+    if (!path)
+        return;
+    WriteExportFile(*path, FormatLevelsCsv(ComputeSoundingProducts(GoodRecordedPackets())));
+}
+
+void TfrmMain::SaveSummaryClick()
+{
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Summary"), QStringLiteral(".json"), JsonFilter, QStringLiteral("json"));
+    if (!path)
+        return;
+    WriteExportFile(
+        *path, FormatSoundingSummary(ComputeSoundingProducts(GoodRecordedPackets()), FStation));
+}

@@ -1,0 +1,90 @@
+#pragma once
+// TfrmSoundingProducts: a window beside the main one that shows what a
+// weather service receives of the flight so far: the standard isobaric
+// surfaces, the significant levels, the tropopause and the stability
+// indices, and that lets the operator set the station's identity and save
+// the levels table and the summary.
+//
+// The window computes nothing itself: once a second, while it is shown, it
+// asks for the products (the graph thread makes them from the packets it has
+// processed) and shows the newest that arrived. Saving is the owner's.
+#include "pipeline/SoundingProducts.h"
+#include "pipeline/StationIdentity.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+class TfrmSoundingProducts : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    // A window of its own, kept above `parent` and closed with it.
+    explicit TfrmSoundingProducts(QWidget *parent = nullptr);
+    ~TfrmSoundingProducts() override;
+
+    QLineEdit &edtStation() const { return *FStation; }
+    QLineEdit &edtLatitude() const { return *FLatitude; }
+    QLineEdit &edtLongitude() const { return *FLongitude; }
+    QLabel &lblStationHeight() const { return *FStationHeight; }
+    QPushButton &btnSetStation() const { return *FSetStation; }
+    QLabel &lblAscent() const { return *FAscent; }
+    QLabel &lblReportDue() const { return *FReportDue; }
+    QTableWidget &grdStandard() const { return *FStandard; }
+    QLabel &lblSignificant() const { return *FSignificant; }
+    QLabel &lblTropopause() const { return *FTropopause; }
+    // The value label of an index or figure by its caption ("K index").
+    QLabel &Figure(const QString &caption) const;
+    QPushButton &btnSaveLevels() const { return *FSaveLevels; }
+    QPushButton &btnSaveSummary() const { return *FSaveSummary; }
+    QTimer &tmrRefresh() const { return *FRefresh; }
+
+    // Fills the station fields, and shows the station height (the launch
+    // elevation, metres).
+    void ShowStation(const TStationIdentity &station, double stationHeight);
+    void SetStationHeight(double stationHeight);
+    // Reads and checks the station fields. Every problem goes into one error
+    // box, one line each from the top down; the offending boxes turn red and
+    // the topmost takes the focus. Only a valid identity is passed on to
+    // OnStationChanged.
+    void btnSetStationClick();
+    void ShowProducts(const TSoundingProducts &products);
+    // Shows the newest products that arrived and asks for the next.
+    void tmrRefreshTimer();
+
+    // The owner's side.
+    std::function<void(const TStationIdentity &station)> OnStationChanged;
+    std::function<void()> RequestProducts;
+    std::function<std::unique_ptr<TSoundingProductsPacket>()> TakeProducts;
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+  private:
+    void BuildControls();
+
+    QLineEdit *FStation = nullptr;
+    QLineEdit *FLatitude = nullptr;
+    QLineEdit *FLongitude = nullptr;
+    QLabel *FStationHeight = nullptr;
+    QPushButton *FSetStation = nullptr;
+    QLabel *FAscent = nullptr;
+    QLabel *FReportDue = nullptr;
+    QTableWidget *FStandard = nullptr;
+    QLabel *FSignificant = nullptr;
+    QLabel *FTropopause = nullptr;
+    std::vector<std::pair<QString, QLabel *>> FFigures;
+    QPushButton *FSaveLevels = nullptr;
+    QPushButton *FSaveSummary = nullptr;
+    QTimer *FRefresh = nullptr;
+};
