@@ -200,6 +200,10 @@ class TfrmMain : public QMainWindow
     void ShowSoundingProducts();
     void SaveLevelsClick();
     void SaveSummaryClick();
+    // The reports need the station: without it an information box says
+    // what is missing and nothing is saved.
+    void SaveTempClick();
+    void SaveBufrClick();
     // Asks for a printer and prints the bitmap on one page; cancelled, the
     // bitmap is dropped.
     void PrintImage(std::unique_ptr<TPrintImage> image);

@@ -4,10 +4,13 @@
 
 #include "pipeline/GraphThread.h"
 #include "pipeline/RecordingSession.h"
+#include "pipeline/SoundingBufr.h"
 #include "pipeline/SoundingExport.h"
 #include "pipeline/SoundingProductFiles.h"
+#include "pipeline/TempReport.h"
 #include "ui/FileButtonsFrame.h"
 #include "ui/MainControlFrame.h"
+#include "ui/ModalInteraction.h"
 #include "ui/RunFrame.h"
 #include "ui/SoundingProductsForm.h"
 
@@ -17,6 +20,8 @@ namespace {
 
 const QString CsvFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
 const QString JsonFilter = QStringLiteral("JSON files (*.json)|*.JSON");
+const QString TextFilter = QStringLiteral("Text files (*.txt)|*.TXT");
+const QString BufrFilter = QStringLiteral("BUFR files (*.bufr)|*.BUFR");
 
 } // namespace
 
@@ -39,6 +44,10 @@ void TfrmMain::ConnectSoundingProducts()
             guarded(&TfrmMain::SaveLevelsClick));
     connect(&FSoundingProducts->btnSaveSummary(), &QPushButton::clicked, this,
             guarded(&TfrmMain::SaveSummaryClick));
+    connect(&FSoundingProducts->btnSaveTemp(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SaveTempClick));
+    connect(&FSoundingProducts->btnSaveBufr(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SaveBufrClick));
     connect(&FMainControl->fraRun().btnProducts(), &QPushButton::clicked, this,
             guarded(&TfrmMain::ShowSoundingProducts));
     connect(&FFileButtons->btnSoundingProducts(), &QPushButton::clicked, this,
@@ -83,4 +92,40 @@ void TfrmMain::SaveSummaryClick()
         return;
     WriteExportFile(
         *path, FormatSoundingSummary(ComputeSoundingProducts(GoodRecordedPackets()), FStation));
+}
+
+void TfrmMain::SaveTempClick()
+{
+    if (FStation.Number.isEmpty()) {
+        ModalInteraction().ShowInformation(
+            QStringLiteral("The TEMP report names the station: enter its WMO block and station "
+                           "number and press Set Station first."),
+            FSoundingProducts);
+        return;
+    }
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Temp"), QStringLiteral(".txt"), TextFilter, QStringLiteral("txt"));
+    if (!path)
+        return;
+    WriteExportFile(*path,
+                    FormatTempReport(ComputeSoundingProducts(GoodRecordedPackets()), FStation));
+}
+
+void TfrmMain::SaveBufrClick()
+{
+    if (FStation.Number.isEmpty() || !FStation.HasPosition()) {
+        ModalInteraction().ShowInformation(
+            QStringLiteral("The BUFR report names the station and its position: enter the WMO "
+                           "block and station number, the latitude and the longitude and press "
+                           "Set Station first."),
+            FSoundingProducts);
+        return;
+    }
+    const std::optional<QString> path = AskSaveFileName(
+        QStringLiteral("Bufr"), QStringLiteral(".bufr"), BufrFilter, QStringLiteral("bufr"));
+    if (!path)
+        return;
+    WriteExportFile(*path,
+                    EncodeSoundingBufr(ComputeSoundingProducts(GoodRecordedPackets()), FStation,
+                                       FRecording->RunParameters().LaunchElevation()));
 }

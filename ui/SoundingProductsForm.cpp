@@ -1,6 +1,7 @@
 #include "ui/SoundingProductsForm.h"
 
 #include "foundation/CustomUtilities.h"
+#include "pipeline/TempReport.h"
 #include "ui/FrameSupport.h"
 #include "ui/ModalInteraction.h"
 
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -123,10 +125,21 @@ void TfrmSoundingProducts::BuildControls()
     FSaveLevels->setObjectName(QStringLiteral("btnSaveLevels"));
     FSaveSummary = new QPushButton(QStringLiteral("Save Summary"), this);
     FSaveSummary->setObjectName(QStringLiteral("btnSaveSummary"));
+    FSaveTemp = new QPushButton(QStringLiteral("Save TEMP"), this);
+    FSaveTemp->setObjectName(QStringLiteral("btnSaveTemp"));
+    FSaveBufr = new QPushButton(QStringLiteral("Save BUFR"), this);
+    FSaveBufr->setObjectName(QStringLiteral("btnSaveBufr"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(FSaveLevels);
-    buttons->addWidget(FSaveSummary);
+    for (QPushButton *button : {FSaveLevels, FSaveSummary, FSaveTemp, FSaveBufr})
+        buttons->addWidget(button);
+
+    FTemp = new QPlainTextEdit(this);
+    FTemp->setObjectName(QStringLiteral("memTemp"));
+    FTemp->setReadOnly(true);
+    FTemp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    FTemp->setFont(QFont(QStringLiteral("Courier"), 9));
+    FTemp->setMinimumHeight(110);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(stationGroup);
@@ -137,8 +150,10 @@ void TfrmSoundingProducts::BuildControls()
     layout->addWidget(FSignificant);
     layout->addWidget(FTropopause);
     layout->addWidget(figures);
+    layout->addWidget(new QLabel(QStringLiteral("TEMP report:"), this));
+    layout->addWidget(FTemp);
     layout->addLayout(buttons);
-    resize(560, 720);
+    resize(600, 860);
 }
 
 QLabel &TfrmSoundingProducts::Figure(const QString &caption) const
@@ -157,6 +172,7 @@ void TfrmSoundingProducts::ShowStation(const TStationIdentity &station, double s
     for (QLineEdit *box : {FStation, FLatitude, FLongitude})
         SetEditColor(*box, Qt::white);
     SetStationHeight(stationHeight);
+    FShownStation = station;
 }
 
 void TfrmSoundingProducts::SetStationHeight(double stationHeight)
@@ -276,6 +292,17 @@ void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
     };
     for (const auto &[caption, text] : values)
         Figure(QLatin1String(caption)).setText(text);
+
+    QString temp;
+    if (!products.Surface)
+        temp = QStringLiteral("No sounding yet.");
+    else if (FShownStation.Number.isEmpty())
+        temp = QStringLiteral("Set the station number to see the TEMP report.");
+    else
+        temp = QString::fromLatin1(FormatTempReport(products, FShownStation))
+                   .remove(QLatin1Char('\r'));
+    if (FTemp->toPlainText() != temp)
+        FTemp->setPlainText(temp);
 }
 
 void TfrmSoundingProducts::tmrRefreshTimer()

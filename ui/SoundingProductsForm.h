@@ -2,8 +2,9 @@
 // TfrmSoundingProducts: a window beside the main one that shows what a
 // weather service receives of the flight so far: the standard isobaric
 // surfaces, the significant levels, the tropopause and the stability
-// indices, and that lets the operator set the station's identity and save
-// the levels table and the summary.
+// indices and the TEMP report as it stands, and that lets the operator set
+// the station's identity and save the levels table, the summary and the
+// TEMP and BUFR reports.
 //
 // The window computes nothing itself: once a second, while it is shown, it
 // asks for the products (the graph thread makes them from the packets it has
@@ -19,6 +20,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -46,6 +48,10 @@ class TfrmSoundingProducts : public QWidget
     QLabel &Figure(const QString &caption) const;
     QPushButton &btnSaveLevels() const { return *FSaveLevels; }
     QPushButton &btnSaveSummary() const { return *FSaveSummary; }
+    // The TEMP report as it stands, for the station last set.
+    QPlainTextEdit &memTemp() const { return *FTemp; }
+    QPushButton &btnSaveTemp() const { return *FSaveTemp; }
+    QPushButton &btnSaveBufr() const { return *FSaveBufr; }
     QTimer &tmrRefresh() const { return *FRefresh; }
 
     // Fills the station fields, and shows the station height (the launch
@@ -86,5 +92,9 @@ class TfrmSoundingProducts : public QWidget
     std::vector<std::pair<QString, QLabel *>> FFigures;
     QPushButton *FSaveLevels = nullptr;
     QPushButton *FSaveSummary = nullptr;
+    QPlainTextEdit *FTemp = nullptr;
+    QPushButton *FSaveTemp = nullptr;
+    QPushButton *FSaveBufr = nullptr;
+    TStationIdentity FShownStation;
     QTimer *FRefresh = nullptr;
 };

@@ -147,28 +147,28 @@ TEST(VentrelRender, ExportsAndAnalysisOverlays)
         WriteFile(dir, QStringLiteral("ascent.txt"), EncodeLogLines(AscentLog(configuration)));
     auto path = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
 
-    const TRun run = Render({input,
-                             "--csv",
-                             path("data.csv"),
-                             "--sharppy",
-                             path("sounding.txt"),
-                             "--analysis",
-                             "--skewt",
-                             path("analysis.png"),
-                             "--save-graphs",
-                             path("graphs.xml"),
-                             "--size",
-                             "400x300",
-                             "--levels",
-                             path("levels.csv"),
-                             "--summary",
-                             path("summary.json"),
-                             "--station",
-                             "03808",
-                             "--latitude",
-                             "50.2",
-                             "--longitude",
-                             "-5.3"});
+    const QStringList station{"--station", "03808", "--latitude", "50.2", "--longitude", "-5.3"};
+    const TRun run = Render(QStringList{input,
+                                        "--csv",
+                                        path("data.csv"),
+                                        "--sharppy",
+                                        path("sounding.txt"),
+                                        "--analysis",
+                                        "--skewt",
+                                        path("analysis.png"),
+                                        "--save-graphs",
+                                        path("graphs.xml"),
+                                        "--size",
+                                        "400x300",
+                                        "--levels",
+                                        path("levels.csv"),
+                                        "--summary",
+                                        path("summary.json"),
+                                        "--temp",
+                                        path("temp.txt"),
+                                        "--bufr",
+                                        path("report.bufr")} +
+                            station);
     ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
     // Every frame in the CSV, with a decimal point; the sounding from the 29
     // frames without an error.
@@ -185,6 +185,8 @@ TEST(VentrelRender, ExportsAndAnalysisOverlays)
     EXPECT_TRUE(levels.contains("\r\nstandard,500.0,")) << levels.toStdString();
     EXPECT_FALSE(levels.contains("\r\nstandard,400.0,"));
     EXPECT_TRUE(ReadFileBytes(path("summary.json")).contains("\"longitude\": -5.3,"));
+    EXPECT_TRUE(ReadFileBytes(path("temp.txt")).startsWith("TTAA "));
+    EXPECT_TRUE(ReadFileBytes(path("report.bufr")).startsWith("BUFR"));
     EXPECT_EQ(ReadGraphSettings(path("graphs.xml")).Station.Number, QStringLiteral("03808"));
     // The overlays are drawn, but the settings document keeps them as loaded.
     const TRun plain = Render({input, "--skewt", path("plain.png"), "--size", "400x300"});
@@ -212,6 +214,8 @@ TEST(VentrelRender, BadInputWritesNothing)
     QStringList log = FlightLog(configuration);
     log[1] = QStringLiteral("Configuration\t1XP:TPU");
     const QString badLog = WriteFile(dir, QStringLiteral("bad.txt"), EncodeLogLines(log));
+    const QString goodLog =
+        WriteFile(dir, QStringLiteral("good.txt"), EncodeLogLines(FlightLog(configuration)));
     TGraphSettings settings;
     settings.DataParameters.Configuration() = configuration;
     QString document = QString::fromUtf8(GraphSettingsToBytes(settings));
@@ -241,6 +245,10 @@ TEST(VentrelRender, BadInputWritesNothing)
          "ventrel-render: --latitude: The latitude must be between -90 and 90"},
         {QStringList{badLog, "--longitude", "east"} + outputs,
          "ventrel-render: --longitude: \"east\" is not a number"},
+        {QStringList{goodLog, "--temp", dir.filePath("t.txt")} + outputs,
+         "ventrel-render: --temp needs a station number (--station)"},
+        {QStringList{goodLog, "--bufr", dir.filePath("b.bufr"), "--station", "03808"} + outputs,
+         "ventrel-render: --bufr needs a latitude and a longitude (--latitude, --longitude)"},
     };
     for (const auto &c : cases) {
         const TRun run = Render(c.Arguments);
@@ -248,11 +256,13 @@ TEST(VentrelRender, BadInputWritesNothing)
         EXPECT_TRUE(run.Errors.startsWith(c.Message)) << run.Errors.toStdString();
         EXPECT_EQ(run.Errors.count(QLatin1Char('\n')), 1) << run.Errors.toStdString();
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"bad.txt", "bad.xml"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList({"bad.txt", "bad.xml", "good.txt"}));
 
     const TRun help = Render({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    for (const char *option : {"--save-graphs FILE", "--csv FILE", "--sharppy FILE", "--analysis",
-                               "--levels FILE", "--summary FILE", "--station IIiii"})
+    for (const char *option :
+         {"--save-graphs FILE", "--csv FILE", "--sharppy FILE", "--analysis", "--levels FILE",
+          "--summary FILE", "--station IIiii", "--temp FILE", "--bufr FILE"})
         EXPECT_TRUE(help.Output.contains(QLatin1String(option))) << option;
 }

@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -518,6 +519,11 @@ TEST_F(FileCommands, SoundingProductsWindow)
     EXPECT_TRUE(products.lblReportDue().text().startsWith(QStringLiteral("The first report")));
     EXPECT_NE(products.Figure(QStringLiteral("K index")).text(), QStringLiteral("-"));
 
+    // The reports wait for the station.
+    Script.ExpectInformation();
+    products.btnSaveTemp().click();
+    EXPECT_TRUE(products.memTemp().toPlainText().startsWith(QStringLiteral("Set the station")));
+
     products.edtStation().setText(QStringLiteral("3808"));
     products.edtLatitude().setText(QStringLiteral("50.2"));
     products.edtLongitude().setText(QStringLiteral("-185"));
@@ -541,6 +547,15 @@ TEST_F(FileCommands, SoundingProductsWindow)
     Script.ExpectSaveFile(Path("summary.json"));
     products.btnSaveSummary().click();
     EXPECT_TRUE(ReadFileBytes(Path("summary.json")).contains("\"station\": \"03808\""));
+
+    ASSERT_TRUE(WaitFor(
+        [&] { return products.memTemp().toPlainText().startsWith(QStringLiteral("TTAA ")); }));
+    Script.ExpectSaveFile(Path("temp.txt"));
+    products.btnSaveTemp().click();
+    EXPECT_TRUE(ReadFileBytes(Path("temp.txt")).contains("\r\n\r\nTTBB "));
+    Script.ExpectSaveFile(Path("report.bufr"));
+    products.btnSaveBufr().click();
+    EXPECT_TRUE(ReadFileBytes(Path("report.bufr")).startsWith("BUFR"));
 
     Run(&TfrmMain::SaveGraphsClick, Path("graphs.xml"));
     Window->SetStation({});

@@ -12,8 +12,10 @@
 #include "pipeline/GraphThread.h"
 #include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
+#include "pipeline/SoundingBufr.h"
 #include "pipeline/SoundingExport.h"
 #include "pipeline/SoundingProductFiles.h"
+#include "pipeline/TempReport.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -47,6 +49,8 @@ struct TOptions
     QString Sharppy;
     QString Levels;
     QString Summary;
+    QString Temp;
+    QString Bufr;
     // Parts given on the command line; they override a settings document's.
     TStationIdentity Station;
     std::array<QString, 3> Images; // by TGraphType
@@ -65,7 +69,7 @@ struct TOutput
 const char *const HelpText =
     "Usage: ventrel-render INPUT [--report FILE] [--save-graphs FILE]\n"
     "                      [--csv FILE] [--sharppy FILE]\n"
-    "                      [--levels FILE] [--summary FILE]\n"
+    "                      [--levels FILE] [--summary FILE] [--temp FILE] [--bufr FILE]\n"
     "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
@@ -88,6 +92,11 @@ const char *const HelpText =
     "  --summary FILE      the flight's summary as JSON: station, launch time,\n"
     "                      surface, LCL, LFC, EL, CAPE, CIN, precipitable\n"
     "                      water, freezing level, tropopause, stability indices\n"
+    "  --temp FILE         the WMO TEMP report (parts A to D, no wind); needs\n"
+    "                      the station number\n"
+    "  --bufr FILE         the high-resolution BUFR report (template 3 09 057):\n"
+    "                      every level of the ascent and the standard surfaces;\n"
+    "                      needs the station number, latitude and longitude\n"
     "  --station IIiii     the WMO block and station number (five digits)\n"
     "  --latitude DEG      the launch site's latitude, north positive\n"
     "  --longitude DEG     the launch site's longitude, east positive\n"
@@ -135,6 +144,8 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption sharppy(QStringLiteral("sharppy"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption levels(QStringLiteral("levels"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption summary(QStringLiteral("summary"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption temp(QStringLiteral("temp"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption bufr(QStringLiteral("bufr"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption station(QStringLiteral("station"), QString(), QStringLiteral("IIiii"));
     const QCommandLineOption latitude(QStringLiteral("latitude"), QString(), QStringLiteral("DEG"));
     const QCommandLineOption longitude(QStringLiteral("longitude"), QString(),
@@ -147,8 +158,9 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption print(QStringLiteral("print"), QString());
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
     const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
-    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, station, latitude,
-                       longitude, images[0], images[1], images[2], size, print, feet, analysis});
+    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, temp, bufr, station,
+                       latitude, longitude, images[0], images[1], images[2], size, print, feet,
+                       analysis});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -180,6 +192,8 @@ TOptions ParseOptions(const QStringList &arguments)
     options.Sharppy = single(sharppy);
     options.Levels = single(levels);
     options.Summary = single(summary);
+    options.Temp = single(temp);
+    options.Bufr = single(bufr);
     if (parser.isSet(station)) {
         options.Station.Number = single(station);
         if (const QString problem = StationNumberProblem(options.Station.Number);
@@ -226,8 +240,10 @@ TOptions ParseOptions(const QStringList &arguments)
 
     // Two outputs to one file would leave only the last.
     std::map<QString, QString> seen;
-    const std::array<std::pair<QString, QString>, 9> outputs{
+    const std::array<std::pair<QString, QString>, 11> outputs{
         std::pair{QStringLiteral("--report"), options.Report},
+        {QStringLiteral("--temp"), options.Temp},
+        {QStringLiteral("--bufr"), options.Bufr},
         {QStringLiteral("--levels"), options.Levels},
         {QStringLiteral("--summary"), options.Summary},
         {QStringLiteral("--save-graphs"), options.SaveGraphs},
@@ -268,6 +284,30 @@ bool IsSettingsDocument(const QByteArray &contents)
     return p < contents.size() && contents[p] == '<';
 }
 
+// The reports that name the station refuse to run without it.
+void CheckStationFor(const TOptions &options, const TStationIdentity &station)
+{
+    if (!options.Temp.isEmpty() && station.Number.isEmpty())
+        throw EUsageError(QStringLiteral("--temp needs a station number (--station)"));
+    if (options.Bufr.isEmpty())
+        return;
+    QStringList parts, names;
+    if (station.Number.isEmpty())
+        parts << QStringLiteral("a station number"), names << QStringLiteral("--station");
+    if (!station.Latitude)
+        parts << QStringLiteral("a latitude"), names << QStringLiteral("--latitude");
+    if (!station.Longitude)
+        parts << QStringLiteral("a longitude"), names << QStringLiteral("--longitude");
+    if (parts.isEmpty())
+        return;
+    const QString last = parts.takeLast();
+    throw EUsageError(QStringLiteral("--bufr needs %1 (%2)")
+                          .arg(parts.isEmpty() ? last
+                                               : parts.join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" and ") + last,
+                               names.join(QStringLiteral(", "))));
+}
+
 TGraphSettings LoadInput(const TOptions &options)
 {
     const QByteArray contents = ReadInput(options.Input);
@@ -292,6 +332,7 @@ TGraphSettings LoadInput(const TOptions &options)
         settings.Station.Latitude = options.Station.Latitude;
     if (options.Station.Longitude)
         settings.Station.Longitude = options.Station.Longitude;
+    CheckStationFor(options, settings.Station);
     // The graphs are as large as their images on screen, whatever a document says.
     for (TGraphParameters *parameters : std::initializer_list<TGraphParameters *>{
              &settings.StandardParameters, &settings.SkewTParameters, &settings.TimeParameters}) {
@@ -396,12 +437,19 @@ int Run(const QStringList &arguments)
     if (!options.Sharppy.isEmpty())
         outputs.push_back(
             {options.Sharppy, FormatSharppySounding(thread.Pipeline().GoodPackets())});
-    if (!options.Levels.isEmpty() || !options.Summary.isEmpty()) {
+    if (!options.Levels.isEmpty() || !options.Summary.isEmpty() || !options.Temp.isEmpty() ||
+        !options.Bufr.isEmpty()) {
         const TSoundingProducts products = ComputeSoundingProducts(thread.Pipeline().GoodPackets());
         if (!options.Levels.isEmpty())
             outputs.push_back({options.Levels, FormatLevelsCsv(products)});
         if (!options.Summary.isEmpty())
             outputs.push_back({options.Summary, FormatSoundingSummary(products, settings.Station)});
+        if (!options.Temp.isEmpty())
+            outputs.push_back({options.Temp, FormatTempReport(products, settings.Station)});
+        if (!options.Bufr.isEmpty())
+            outputs.push_back(
+                {options.Bufr, EncodeSoundingBufr(products, settings.Station,
+                                                  settings.DataParameters.LaunchElevation())});
     }
     // Image compression is the slowest part of writing: the images are
     // encoded side by side.

@@ -1,0 +1,51 @@
+#pragma once
+// The sounding as the high-resolution BUFR report weather services take
+// (template 3 09 057): one edition 4 message, one uncompressed subset,
+// holding every level of the ascent and the standard surfaces, each flagged
+// for what it is. Encoded with ECMWF's ecCodes.
+//
+// The sonde measures no wind and tells nothing of itself: its type, serial
+// number, the balloon, the clouds, the drift and the wind are missing.
+#include "pipeline/SoundingProducts.h"
+#include "pipeline/StationIdentity.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The master table version of the message: the first that holds the template.
+constexpr long BufrMasterTableVersion = 31;
+
+// Bits of the extended vertical sounding significance (0 08 042, 18 bits,
+// bit 1 the leftmost).
+enum TBufrLevelFlag : uint32_t
+{
+    bfSurface = 1u << 17,
+    bfStandard = 1u << 16,
+    bfTropopause = 1u << 15,
+    bfSignificantTemperature = 1u << 13,
+    bfSignificantHumidity = 1u << 12,
+};
+
+// One replicated level, in the units and precision the message holds them.
+struct TBufrLevel
+{
+    std::optional<double> TimeSinceLaunch; // s, whole
+    double Pressure = 0.0;                 // Pa, whole
+    std::optional<double> Height;          // gpm, whole
+    std::optional<double> Temperature;     // K, hundredths
+    std::optional<double> Dewpoint;        // K, hundredths
+    uint32_t Flags = 0;
+};
+
+// The levels of the message in decreasing pressure: every profile level and
+// every standard surface (those below the ground with their height only); a
+// profile level at a standard pressure is one level with both flags.
+std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products);
+
+// The message. `stationHeight` (m) is the height of the ground and of the
+// barometer. ESoundingExportError without a sounding, without the station
+// number or position, or when ecCodes refuses the message.
+QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationIdentity &station,
+                              double stationHeight);

@@ -1,0 +1,186 @@
+#include "pipeline/TempReport.h"
+
+#include "foundation/CustomUtilities.h"
+#include "pipeline/SoundingExport.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <cmath>
+
+namespace {
+
+const QString NoGroup = QStringLiteral("/////");
+
+// Half away from zero, as the code tables expect.
+long long RoundHalfAway(double v)
+{
+    return std::llround(v);
+}
+
+QString LastDigits(long long value, int digits)
+{
+    long long modulus = 1;
+    for (int i = 0; i < digits; ++i)
+        modulus *= 10;
+    return QStringLiteral("%1").arg(((value % modulus) + modulus) % modulus, digits, 10,
+                                    QLatin1Char('0'));
+}
+
+// The standard surfaces of part A (up to 100 hPa) and of part C, with their
+// two-figure indicators.
+QString SurfaceIndicator(double pressure)
+{
+    return pressure == 1000.0 ? QStringLiteral("00")
+           : pressure == 925.0
+               ? QStringLiteral("92")
+               : LastDigits(RoundHalfAway(pressure / (pressure >= 100.0 ? 10.0 : 1.0)), 2);
+}
+
+// Section 1 of a part: MMMM YYGG/ IIiii, with the launch time rounded to the
+// nearest hour in UTC.
+QString SectionOne(const char *part, const TSoundingProducts &products,
+                   const TStationIdentity &station)
+{
+    QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC();
+    launch = launch.addSecs(30 * 60);
+    const QDate day = launch.date();
+    const int hour = launch.time().hour();
+    return QStringLiteral("%1 %2%3/ %4")
+        .arg(QLatin1String(part))
+        .arg(day.day(), 2, 10, QLatin1Char('0'))
+        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(station.Number);
+}
+
+// The groups of a tropopause: 88PPP TTTDD /////, or 88999 where there is
+// none in the part's range.
+void AddTropopause(QStringList &groups, const std::optional<TProductLevel> &tropopause, bool upper)
+{
+    if (tropopause && (upper ? tropopause->Pressure < 100.0 : tropopause->Pressure >= 100.0))
+        groups << QStringLiteral("88") + (upper ? TempPressureTenths(tropopause->Pressure)
+                                                : TempPressure(tropopause->Pressure))
+               << TempTemperatureGroup(*tropopause) << NoGroup;
+    else
+        groups << QStringLiteral("88999");
+}
+
+// Significant levels of one range, numbered 11, 22, ..., 99, 11, ...; the
+// surface as 00.
+void AddSignificant(QStringList &groups, const TSoundingProducts &products, bool upper)
+{
+    int number = 0;
+    for (const TProductLevel &level : products.Significant) {
+        if (upper != (level.Pressure < 100.0))
+            continue;
+        QString indicator;
+        if (level.ProfileIndex == products.Surface->ProfileIndex) {
+            indicator = QStringLiteral("00");
+        } else {
+            number = number % 9 + 1;
+            indicator = QString(2, QLatin1Char('0' + number));
+        }
+        groups << indicator +
+                      (upper ? TempPressureTenths(level.Pressure) : TempPressure(level.Pressure))
+               << TempTemperatureGroup(level);
+    }
+}
+
+QString Part(QStringList groups)
+{
+    groups.last() += QLatin1Char('=');
+    return groups.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+QString TempPressure(double hPa)
+{
+    return LastDigits(RoundHalfAway(hPa), 3);
+}
+
+QString TempPressureTenths(double hPa)
+{
+    return LastDigits(RoundHalfAway(hPa * 10.0), 3);
+}
+
+QString TempHeight(double pressure, double height)
+{
+    long long h = RoundHalfAway(pressure >= 700.0 ? height : height / 10.0);
+    if (h < 0)
+        h = 500 - h;
+    return LastDigits(h, 3);
+}
+
+QString TempTemperature(double T)
+{
+    long long tenths = RoundHalfAway(std::fabs(T) * 10.0);
+    if ((tenths % 2 == 1) != (T < 0.0))
+        ++tenths;
+    return LastDigits(tenths, 3);
+}
+
+QString TempDewpointDepression(double T, const std::optional<double> &dewpoint)
+{
+    if (!dewpoint || !std::isfinite(*dewpoint))
+        return QStringLiteral("//");
+    const double depression = std::max(T - *dewpoint, 0.0);
+    const long long tenths = RoundHalfAway(depression * 10.0);
+    if (tenths <= 50)
+        return LastDigits(tenths, 2);
+    const long long whole = RoundHalfAway(depression);
+    if (whole <= 5)
+        return QStringLiteral("50");
+    if (whole <= 49)
+        return QString::number(50 + whole);
+    return QStringLiteral("//");
+}
+
+QString TempTemperatureGroup(const TProductLevel &level)
+{
+    if (level.BelowGround || !level.Temperature || !std::isfinite(*level.Temperature))
+        return NoGroup;
+    return TempTemperature(*level.Temperature) +
+           TempDewpointDepression(*level.Temperature, level.Dewpoint);
+}
+
+QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIdentity &station)
+{
+    if (!products.Surface)
+        throw ESoundingExportError(QStringLiteral(
+            "There is no sounding to report: no frame has a valid pressure and temperature"));
+    if (station.Number.isEmpty())
+        throw ESoundingExportError(
+            QStringLiteral("The TEMP report needs the WMO block and station number"));
+
+    QStringList parts;
+    QStringList a{SectionOne("TTAA", products, station)};
+    a << QStringLiteral("99") + TempPressure(products.Surface->Pressure)
+      << TempTemperatureGroup(*products.Surface) << NoGroup;
+    for (const TProductLevel &level : products.Standard)
+        if (level.Pressure >= 100.0 && level.Height)
+            a << SurfaceIndicator(level.Pressure) + TempHeight(level.Pressure, *level.Height)
+              << TempTemperatureGroup(level);
+    AddTropopause(a, products.Tropopause, false);
+    a << QStringLiteral("77999");
+    parts << Part(a);
+
+    QStringList b{SectionOne("TTBB", products, station)};
+    AddSignificant(b, products, false);
+    parts << Part(b);
+
+    if (products.Passed100hPa()) {
+        QStringList c{SectionOne("TTCC", products, station)};
+        for (const TProductLevel &level : products.Standard)
+            if (level.Pressure < 100.0 && level.Height)
+                c << SurfaceIndicator(level.Pressure) + TempHeight(level.Pressure, *level.Height)
+                  << TempTemperatureGroup(level);
+        AddTropopause(c, products.Tropopause, true);
+        c << QStringLiteral("77999");
+        parts << Part(c);
+
+        QStringList d{SectionOne("TTDD", products, station)};
+        AddSignificant(d, products, true);
+        parts << Part(d);
+    }
+    return (parts.join(QStringLiteral("\r\n\r\n")) + QStringLiteral("\r\n")).toLatin1();
+}
