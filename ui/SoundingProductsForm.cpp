@@ -92,7 +92,7 @@ void TfrmSoundingProducts::BuildControls()
          QStringLiteral("Temp (degC)"), QStringLiteral("Dewpt (degC)"), QStringLiteral("RH (%)")});
     FStandard->verticalHeader()->hide();
     FStandard->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FStandard->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    FStandard->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     FStandard->setMinimumHeight(200);
 
     FSignificant = new QLabel(this);
