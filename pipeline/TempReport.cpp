@@ -64,6 +64,18 @@ void AddTropopause(QStringList &groups, const std::optional<TProductLevel> &trop
         groups << QStringLiteral("88999");
 }
 
+// The standard surfaces of one range (up to 100 hPa, or above it), the
+// tropopause and, there being no wind, 77999.
+void AddStandardSurfaces(QStringList &groups, const TSoundingProducts &products, bool upper)
+{
+    for (const TProductLevel &level : products.Standard)
+        if (upper == (level.Pressure < 100.0) && level.Height)
+            groups << SurfaceIndicator(level.Pressure) + TempHeight(level.Pressure, *level.Height)
+                   << TempTemperatureGroup(level);
+    AddTropopause(groups, products.Tropopause, upper);
+    groups << QStringLiteral("77999");
+}
+
 // Significant levels of one range, numbered 11, 22, ..., 99, 11, ...; the
 // surface as 00.
 void AddSignificant(QStringList &groups, const TSoundingProducts &products, bool upper)
@@ -156,12 +168,7 @@ QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIde
     QStringList a{SectionOne("TTAA", products, station)};
     a << QStringLiteral("99") + TempPressure(products.Surface->Pressure)
       << TempTemperatureGroup(*products.Surface) << NoGroup;
-    for (const TProductLevel &level : products.Standard)
-        if (level.Pressure >= 100.0 && level.Height)
-            a << SurfaceIndicator(level.Pressure) + TempHeight(level.Pressure, *level.Height)
-              << TempTemperatureGroup(level);
-    AddTropopause(a, products.Tropopause, false);
-    a << QStringLiteral("77999");
+    AddStandardSurfaces(a, products, false);
     parts << Part(a);
 
     QStringList b{SectionOne("TTBB", products, station)};
@@ -170,12 +177,7 @@ QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIde
 
     if (products.Passed100hPa()) {
         QStringList c{SectionOne("TTCC", products, station)};
-        for (const TProductLevel &level : products.Standard)
-            if (level.Pressure < 100.0 && level.Height)
-                c << SurfaceIndicator(level.Pressure) + TempHeight(level.Pressure, *level.Height)
-                  << TempTemperatureGroup(level);
-        AddTropopause(c, products.Tropopause, true);
-        c << QStringLiteral("77999");
+        AddStandardSurfaces(c, products, true);
         parts << Part(c);
 
         QStringList d{SectionOne("TTDD", products, station)};
