@@ -2,9 +2,13 @@
 // frame ascent from the ground to 5 mbar with sensor noise, ten minutes of
 // frames on the ground first and the descent after the burst.
 //   bench_analysis --benchmark_filter=Analyse
+//   bench_analysis --benchmark_filter='SoundingProducts|Reports'
 #include "devices/KestrinLibrary.h"
 #include "pipeline/SoundingAnalysis.h"
+#include "pipeline/SoundingBufr.h"
 #include "pipeline/SoundingExport.h"
+#include "pipeline/SoundingProducts.h"
+#include "pipeline/TempReport.h"
 #include "pipeline/Thermodynamics.h"
 
 #include <benchmark/benchmark.h>
@@ -75,6 +79,33 @@ void ExportCsv(benchmark::State &state)
         benchmark::DoNotOptimize(FormatProcessedDataCsv(configuration, packets));
 }
 BENCHMARK(ExportCsv)->Unit(benchmark::kMillisecond);
+
+// What the graph thread does once a second while the products window is open.
+void SoundingProducts(benchmark::State &state)
+{
+    const TDataPacketList packets = Flight(int(state.range(0)));
+    for (auto _ : state) {
+        TSoundingProducts p = ComputeSoundingProducts(packets);
+        benchmark::DoNotOptimize(p);
+    }
+    const TSoundingProducts p = ComputeSoundingProducts(packets);
+    state.counters["significant"] = double(p.Significant.size());
+}
+BENCHMARK(SoundingProducts)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void Reports(benchmark::State &state)
+{
+    const TSoundingProducts products = ComputeSoundingProducts(Flight(10000));
+    const TStationIdentity station{QStringLiteral("03808"), 50.2, -5.3};
+    for (auto _ : state) {
+        if (state.range(0) == 0)
+            benchmark::DoNotOptimize(FormatTempReport(products, station));
+        else
+            benchmark::DoNotOptimize(EncodeSoundingBufr(products, station, 0.0));
+    }
+}
+// 0: the TEMP report, 1: the BUFR report of every level.
+BENCHMARK(Reports)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
