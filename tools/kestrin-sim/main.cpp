@@ -165,6 +165,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrin-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VENTREL_VERSION));
 
     const char *envPort = std::getenv("DXSOFTEX_PORT");
     const QString defaultPort =
@@ -178,6 +179,7 @@ int main(int argc, char **argv)
         "(5 m/s to 33 km, then the descent) encoded as the configuration says: raw\n"
         "hexadecimal converter counts or processed decimal values."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QList<QCommandLineOption> options = {
         {{QStringLiteral("c"), QStringLiteral("config")},
          QStringLiteral(

@@ -116,6 +116,7 @@ const char *const HelpText =
     "                      of figures (LCL, CAPE, CIN, precipitable water,\n"
     "                      freezing level, tropopause); the settings document\n"
     "                      keeps the overlays as loaded\n"
+    "  --version           the program's name and version\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status 0 on success. On bad input one line on standard error that\n"
@@ -158,13 +159,18 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption print(QStringLiteral("print"), QString());
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
     const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
-    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, temp, bufr, station,
-                       latitude, longitude, images[0], images[1], images[2], size, print, feet,
-                       analysis});
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    parser.addOptions({help,      report, saveGraphs, csv,      sharppy,   levels,    summary,
+                       temp,      bufr,   station,    latitude, longitude, images[0], images[1],
+                       images[2], size,   print,      feet,     analysis,  version});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
         std::fputs(HelpText, stdout);
+        std::exit(0);
+    }
+    if (parser.isSet(version)) {
+        std::printf("ventrel-render %s\n", VENTREL_VERSION);
         std::exit(0);
     }
 
