@@ -50,9 +50,16 @@ void TKestrinSlave::LoadLibrary(const QString &libraryPath)
     if (!libraryPath.isEmpty()) {
         candidates << libraryPath;
     } else {
-        if (QCoreApplication::instance())
-            candidates
-                << QDir(QCoreApplication::applicationDirPath()).filePath(ExchangeLibraryFileName());
+        if (QCoreApplication::instance()) {
+            const QDir programDir(QCoreApplication::applicationDirPath());
+            candidates << programDir.filePath(ExchangeLibraryFileName());
+#ifdef VENTREL_EXCHANGE_RELATIVE_DIR
+            // An installed program finds it in its private folder beside bin/.
+            const QDir installed(
+                programDir.filePath(QStringLiteral(VENTREL_EXCHANGE_RELATIVE_DIR)));
+            candidates << QDir::cleanPath(installed.filePath(ExchangeLibraryFileName()));
+#endif
+        }
         candidates << ExchangeLibraryFileName();
     }
     for (const QString &candidate : candidates) {

@@ -42,7 +42,8 @@ class TKestrinSlave : public TThreadedDeviceSlave
     static constexpr int MaxPollCharacters = 256 * 1024;
 
     // Loads the exchange library: `libraryPath` when given, otherwise the
-    // platform's library name from the program's own folder first, then
+    // platform's library name from the program's own folder first, then from
+    // the installed layout's private folder (lib/ventrel beside bin/), then
     // through the normal library search.
     TKestrinSlave(TThreadedDeviceMessageQueue &commands, TThreadedDeviceMessageQueue &results,
                   const QString &libraryPath = QString());
