@@ -12,6 +12,7 @@
 #include "ui/TimeGraphParametersForm.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 
 namespace {
@@ -42,6 +43,10 @@ int main(int argc, char **argv)
 {
     TVentrelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ventrel1.1"));
+    // Installed, the window goes with its menu entry: the desktop's name for
+    // the program and its icon from the icon theme (none in a build folder).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VENTREL_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VENTREL_APP_ID)));
     InitialiseProcess();
     TQtModalInteraction interaction;
     InstallModalInteraction(&interaction);
