@@ -13,7 +13,8 @@ cd "$(dirname "$0")"
 scripts/bootstrap
 build=${VENTREL_RUN_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVENTREL_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "${VENTREL_JOBS:-$(nproc)}"
+# Only what runs: the program, the exchange library it loads, the simulator.
+cmake --build "$build" -j "${VENTREL_JOBS:-$(nproc)}" --target ventrel dxsoftex kestrin-sim
 
 sim_pid=""
 stop_simulator() {
