@@ -160,9 +160,10 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
     const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
     const QCommandLineOption version(QStringLiteral("version"), QString());
-    parser.addOptions({help,      report, saveGraphs, csv,      sharppy,   levels,    summary,
-                       temp,      bufr,   station,    latitude, longitude, images[0], images[1],
-                       images[2], size,   print,      feet,     analysis,  version});
+    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, temp, bufr, station,
+                       latitude, longitude, images[0], images[1], images[2], size, print, feet,
+                       analysis});
+    parser.addOption(version);
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
