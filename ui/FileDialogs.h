@@ -11,6 +11,9 @@
 class QPrinter;
 class QWidget;
 
+// The filter of plain text files: run logs, reports, soundings.
+inline const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
+
 // Translates a filter of "Description|*.EXT[;*.EXT2]|..." pairs into Qt name
 // filters. Matching stays case-insensitive as the pairs were meant: the
 // patterns of the description and of the pattern field are both listed.

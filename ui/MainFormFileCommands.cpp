@@ -29,7 +29,6 @@
 
 namespace {
 
-const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
 const QString XmlFileFilter = QStringLiteral("XML files (*.xml)|*.XML");
 // BMP is what the image is saved as unless the operator names a PNG file.
 const QString ImageFileFilter = QStringLiteral("BMP files (*.bmp)|*.BMP|PNG files (*.png)|*.PNG");
