@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdint>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -284,6 +285,41 @@ TEST_F(FileCommands, SavedGraphsLoadBackWithTheirDataSettingsAndSeriesRows)
     Run(&TfrmMain::SaveGraphsClick, second);
     EXPECT_FALSE(DataGroup(first).isEmpty());
     EXPECT_EQ(DataGroup(second), DataGroup(first));
+}
+
+// A document written where system colours were chosen (a negative value:
+// the high bit and the colour's index) keeps them through Load Graphs and
+// Save Graphs, byte for byte, and draws them in their usual colours.
+TEST_F(FileCommands, SystemColoursGoBackIntoTheDocumentAsTheyCame)
+{
+    const QString plain = Path("plain.xml");
+    Run(&TfrmMain::SaveGraphsClick, plain);
+    // The first four colours: pen and brush of marker and line of series 1.
+    const std::pair<int32_t, QColor> system[] = {{INT32_MIN | 5, QColor(255, 255, 255)},
+                                                 {INT32_MIN | 13, QColor(51, 153, 255)},
+                                                 {INT32_MIN | 15, QColor(240, 240, 240)},
+                                                 {INT32_MIN | 24, QColor(255, 255, 225)}};
+    QString text = QString::fromLocal8Bit(ReadFileBytes(plain));
+    static const QRegularExpression Color(QStringLiteral("<Color>-?[0-9]+</Color>"));
+    qsizetype from = 0;
+    for (const auto &[value, rgb] : system) {
+        const QRegularExpressionMatch match = Color.match(text, from);
+        ASSERT_TRUE(match.hasMatch());
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     QStringLiteral("<Color>%1</Color>").arg(value));
+        from = match.capturedStart() + 1;
+    }
+    const QString chosen = WriteFile("system.xml", text.toLocal8Bit());
+
+    Run(&TfrmMain::LoadGraphsClick, chosen);
+    const TMarkerDefinition &marker = Window->StandardParameters().GetDataMarker(1);
+    EXPECT_EQ(marker.MarkerPen().color(), system[0].second);
+    EXPECT_EQ(marker.MarkerBrush().color(), system[1].second);
+    EXPECT_EQ(marker.LinePen().color(), system[2].second);
+    EXPECT_EQ(marker.LineBrush().color(), system[3].second);
+    const QString saved = Path("saved.xml");
+    Run(&TfrmMain::SaveGraphsClick, saved);
+    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(chosen));
 }
 
 TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
