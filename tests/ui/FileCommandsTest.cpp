@@ -134,12 +134,13 @@ class FileCommands : public ::testing::Test
         ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
     }
 
-    // Runs a command as its button does, choosing `file` in its dialog.
-    void Run(void (TfrmMain::*command)(), std::optional<QString> file)
+    // Runs a command as its button does, choosing `file` in its dialog
+    // (with the filter of that index).
+    void Run(void (TfrmMain::*command)(), std::optional<QString> file, int32_t filter = 1)
     {
         const bool open =
             command == &TfrmMain::LoadLogClick || command == &TfrmMain::LoadGraphsClick;
-        open ? Script.ExpectOpenFile(file) : Script.ExpectSaveFile(file);
+        open ? Script.ExpectOpenFile(file) : Script.ExpectSaveFile(file, filter);
         Window->Guarded([&] { (Window.get()->*command)(); });
     }
     void LoadLog(const QString &path) { Run(&TfrmMain::LoadLogClick, path); }
@@ -334,8 +335,14 @@ TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
 
     // Without an extension the name gets the default one: a Windows bitmap.
     Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph"));
+    EXPECT_EQ(Script.Requests().back().FilterIndex, 1);
     EXPECT_TRUE(ReadFileBytes(Path("graph.bmp")).startsWith("BM"));
     EXPECT_EQ(QImage(Path("graph.bmp"), "BMP").convertToFormat(QImage::Format_RGB32), time);
+    // With the PNG filter picked it gets the filter's: a PNG file.
+    Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("picked"), 2);
+    EXPECT_TRUE(ReadFileBytes(Path("picked.png")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(Path("picked.png"), "PNG").convertToFormat(QImage::Format_RGB32), time);
+    EXPECT_EQ(Window->SaveDialog().FilterIndex(), 1);
 
     Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph.PNG"));
     EXPECT_TRUE(ReadFileBytes(Path("graph.PNG")).startsWith("\x89PNG"));
