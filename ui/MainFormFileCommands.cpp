@@ -65,7 +65,9 @@ class TDialogFilterScope
 };
 
 // Replaces the file only once everything is written, so a failed save
-// leaves an earlier file of that name whole.
+// leaves an earlier file of that name whole. QSaveFile forces the new file to
+// the disk before it takes the old one's name, so a power cut cannot leave an
+// empty file there either.
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
