@@ -1,9 +1,13 @@
 // The acquisition path under load: kestrin-sim -> exchange library ->
-// receiver -> run log, measuring lost frames and the CPU time of the
-// receiver's worker thread.
+// receiver -> run log, measuring lost frames, the CPU time of the receiver's
+// and the file writer's worker threads, and what forcing the log to the
+// disk after each append costs.
 //   bench_acquisition --benchmark_filter=SimulatorToLog
+//   VENTREL_BENCH_SKIP_SYNC=1 bench_acquisition   (the same without the syncs)
 // Each run is one flight of a fixed number of frames (10 s of sending), so
-// iterations are fixed at one; the figures are the counters.
+// iterations are fixed at one; the figures are the counters. The log goes to
+// a folder under TMPDIR (else /tmp): it must be on a real disk for the sync
+// figures to mean anything.
 #include "devices/FileManager.h"
 #include "devices/KestrinReceiver.h"
 #include "devices/LogFormat.h"
@@ -16,14 +20,46 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+namespace {
+
+// The file writer's fdatasync calls land here (the core library is linked
+// statically): each is timed, or with VENTREL_BENCH_SKIP_SYNC set skipped.
+struct TSyncTimes
+{
+    std::mutex Lock;
+    int Count = 0;
+    double TotalSeconds = 0.0;
+    double MaxSeconds = 0.0;
+} SyncTimes;
+
+} // namespace
+
+extern "C" int fdatasync(int fd)
+{
+    static const bool skip = std::getenv("VENTREL_BENCH_SKIP_SYNC") != nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    const int result = skip ? 0 : int(syscall(SYS_fdatasync, fd));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::lock_guard lock(SyncTimes.Lock);
+    ++SyncTimes.Count;
+    SyncTimes.TotalSeconds += seconds;
+    SyncTimes.MaxSeconds = std::max(SyncTimes.MaxSeconds, seconds);
+    return result;
+}
 
 namespace {
 
@@ -120,6 +156,11 @@ void SimulatorToLog(benchmark::State &state)
                          QStringLiteral("--frames"), QString::number(frames)});
         simulator.waitForStarted();
 
+        {
+            const std::lock_guard lock(SyncTimes.Lock);
+            SyncTimes.Count = 0;
+            SyncTimes.TotalSeconds = SyncTimes.MaxSeconds = 0.0;
+        }
         const double slaveBefore = ThreadCpuSeconds(QStringLiteral("KestrinSlave"));
         const double fileBefore = ThreadCpuSeconds(QStringLiteral("FileSlave"));
         const double processBefore = ProcessCpuSeconds();
@@ -141,6 +182,13 @@ void SimulatorToLog(benchmark::State &state)
         const double file = ThreadCpuSeconds(QStringLiteral("FileSlave")) - fileBefore;
         const double process = ProcessCpuSeconds() - processBefore;
         simulator.waitForFinished();
+        {
+            const std::lock_guard lock(SyncTimes.Lock);
+            state.counters["syncs"] = SyncTimes.Count;
+            state.counters["sync_ms_mean"] =
+                SyncTimes.Count > 0 ? 1000.0 * SyncTimes.TotalSeconds / SyncTimes.Count : 0.0;
+            state.counters["sync_ms_max"] = 1000.0 * SyncTimes.MaxSeconds;
+        }
 
         receiver.reset();
         files.reset(); // writes what is pending
@@ -167,6 +215,7 @@ void SimulatorToLog(benchmark::State &state)
 BENCHMARK(SimulatorToLog)
     ->Args({1000, 10000})
     ->Args({10, 100})
+    ->Args({1, 10})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -180,6 +180,53 @@ void BM_TimeApplyAndRedraw(benchmark::State &state)
 }
 BENCHMARK(BM_TimeApplyAndRedraw)->Apply(Lengths)->Unit(benchmark::kMillisecond);
 
+// The Standard graph with as many gridlines on the pressure axis and on axis
+// A as the argument says (1,801 is every 0.5 mbar from 100 to 1000; 100,000
+// the most a document may ask for), every one labelled, over a 10,000-packet
+// flight: the rebuild and redraw, then the live cycle of one new packet.
+TStandardGraphParameters DenseParameters(int lines)
+{
+    TStandardGraphParameters parameters = Parameters<TStandardGraphParameters>();
+    StartupMarkers(parameters);
+    parameters.SetPressureAxis(900.0 / (lines - 1));
+    parameters.SetDependentAxis(1, 0, 100);
+    parameters.SetDependentAxis(100.0 / (lines - 1));
+    return parameters;
+}
+
+void BM_StandardDenseGridlinesApplyAndRedraw(benchmark::State &state)
+{
+    const TStandardGraphParameters parameters = DenseParameters(int(state.range(0)));
+    TStandardGraph graph;
+    for (auto _ : state) {
+        graph.ApplyParameters(FlightDataParameters(), parameters, Flight(10000), luMeters);
+        graph.Redraw();
+    }
+    state.counters["gridlines"] = graph.Screen().PressureAxis().GridlineCount();
+}
+BENCHMARK(BM_StandardDenseGridlinesApplyAndRedraw)
+    ->Arg(1801)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_StandardDenseGridlinesLiveCycle(benchmark::State &state)
+{
+    const TDataPacketList &packets = Flight(10000);
+    TStandardGraph graph;
+    graph.ApplyParameters(FlightDataParameters(), DenseParameters(int(state.range(0))),
+                          TDataPacketList(packets.begin(), packets.end() - 1), luMeters);
+    for (auto _ : state) {
+        graph.AddData(packets, int32_t(packets.size()) - 1);
+        graph.Redraw();
+    }
+}
+BENCHMARK(BM_StandardDenseGridlinesLiveCycle)
+    ->Arg(1801)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
 // The print image of the Standard graph (5000 x 4000 plus the legend).
 void BM_StandardPrintImage(benchmark::State &state)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The worker half of the run-log writer: collects lines and appends them to
-// the current file about once a second, so that nobody waits on the disk.
+// the current file about once a second, so that nobody waits on the disk,
+// and forces each append to the disk, so that a power cut cannot take it.
 #include "devices/ThreadedDevice.h"
 
 #include <QByteArray>
@@ -38,10 +39,11 @@ class TFileSlave : public TThreadedDeviceSlave
 
     void NewFile(const QString &fileName);
     void Flush();
-    // Appends the whole of `pending.Data` in one write. On failure the file is
-    // cut back to its former size, so a retry neither repeats nor loses a
-    // line; should that be impossible, the part that did reach the file is
-    // taken off the pending data instead. Returns true when all was written.
+    // Appends the whole of `pending.Data` in one write and forces it to the
+    // disk. On failure the file is cut back to its former size, so a retry
+    // neither repeats nor loses a line; should that be impossible, the part
+    // that did reach the file is taken off the pending data instead. Returns
+    // true when all was written and synced.
     bool Append(TPendingLines &pending);
     void PostError(const QString &message);
 

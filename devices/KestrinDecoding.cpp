@@ -5,7 +5,6 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -24,47 +23,6 @@ int HexDigit(char16_t ch)
 bool IsProcessedCharacter(char16_t ch)
 {
     return (ch >= u'0' && ch <= u'9') || ch == u',' || ch == u'+' || ch == u'-' || ch == u'.';
-}
-
-// A decimal number as a processed frame carries it: optional sign, digits,
-// optional point and digits. The point is always '.': the comma separates the
-// fields on the wire, so the sonde cannot follow the ground station's locale.
-bool ParseWireNumber(QStringView field, double &value)
-{
-    constexpr qsizetype MaxLength = 400;
-    if (field.isEmpty() || field.size() > MaxLength)
-        return false;
-    char buf[MaxLength + 2];
-    size_t n = 0;
-    qsizetype i = 0;
-    if (field[0] == u'+' || field[0] == u'-') {
-        if (field[0] == u'-')
-            buf[n++] = '-';
-        ++i;
-    }
-    buf[n++] = '0'; // so that ".5" and "-.5" read as well
-    int digits = 0;
-    bool point = false;
-    for (; i < field.size(); ++i) {
-        const char16_t ch = field[i].unicode();
-        if (ch >= u'0' && ch <= u'9') {
-            buf[n++] = char(ch);
-            ++digits;
-        } else if (ch == u'.' && !point) {
-            buf[n++] = '.';
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0)
-        return false;
-    double result = 0.0;
-    const auto [ptr, ec] = std::from_chars(buf, buf + n, result, std::chars_format::fixed);
-    if (ec != std::errc() || ptr != buf + n || !std::isfinite(result))
-        return false;
-    value = result;
-    return true;
 }
 
 } // namespace
@@ -223,8 +181,11 @@ void TKestrinResult::DecodeProcessed()
         const QStringView field = comma < 0 ? text.mid(pos) : text.mid(pos, comma - pos);
         fieldsLeft = comma >= 0;
         pos = comma + 1;
+        // The point is always '.' and there is no exponent: the comma
+        // separates the fields on the wire, so the sonde cannot follow the
+        // ground station's locale.
         double value = 0.0;
-        if (!ParseWireNumber(field, value))
+        if (!TryParseDecimal(field, u'.', exNone, value))
             continue; // this channel stays without a value; the rest go on
         const TChannelType type = FChannelTypes[c - 1];
         if (type == ctVoltage)

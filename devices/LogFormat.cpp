@@ -59,7 +59,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
     QStringView field;
     double time = 0.0;
     nextField(field);
-    if (!TryStrToFloatSystem(field.toString(), time, settings) || !IsCalendarTime(time))
+    if (!TryStrToFloatSystem(field, time, settings) || !IsCalendarTime(time))
         return;
     result.SetTime(time);
     if (!nextField(field)) // the time of day: written for people, not read
@@ -74,7 +74,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
             return; // a line short of a field tells nothing reliable
         if (field == u"Error")
             continue;
-        if (!TryStrToFloatSystem(field.toString(), values[size_t(c - 1)], settings))
+        if (!TryStrToFloatSystem(field, values[size_t(c - 1)], settings))
             return;
     }
     for (int c = 1; c <= KestrinChannels; ++c)

@@ -4,8 +4,6 @@
 #include <QMutexLocker>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
-#include <exception>
 
 // ---------------------------------------------------------------------------
 // TThreadedDeviceMessageQueue
@@ -78,17 +76,15 @@ void TThreadedDeviceSlave::PostResultMessage(std::unique_ptr<TThreadedDeviceMess
 void TThreadedDeviceSlave::RunCycle(bool final)
 {
     // An exception escaping a thread body ends the whole program. The concrete
-    // devices catch what they expect; anything else abandons this one cycle
-    // and the device carries on with the next.
+    // devices catch what they expect and report it through their own
+    // results; anything else abandons this one cycle and the device carries
+    // on with the next. The program keeps no log to note it in.
     try {
         if (final)
             ProcessFinalCommands();
         else
             ProcessCommands();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "ventrel: device cycle failed: %s\n", e.what());
     } catch (...) {
-        std::fprintf(stderr, "ventrel: device cycle failed\n");
     }
 }
 

@@ -216,68 +216,59 @@ QString FormatGeneral(double value, int precision, const TFormatSettings &settin
     return result;
 }
 
-bool TryStrToFloatSystem(const QString &text, double &value, const TFormatSettings &settings)
+bool TryParseDecimal(QStringView text, QChar separator, TExponent exponent, double &value)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 400)
+    constexpr qsizetype MaxLength = 400;
+    const qsizetype n = text.size();
+    if (n == 0 || n > MaxLength)
         return false;
-    // Build a plain ASCII copy with '.' as the separator, checking the shape:
-    // [sign] digits [sep digits] [e [sign] digits], at least one mantissa digit.
-    std::string ascii;
-    ascii.reserve(size_t(t.size()));
+    // A plain ASCII copy with '.' as the separator. A '0' goes in front of the
+    // digits, since from_chars wants one before the point and ".5" is fine
+    // for us.
+    char ascii[MaxLength + 2];
+    size_t length = 0;
     qsizetype i = 0;
-    const qsizetype n = t.size();
-    if (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')) {
-        if (t[i] == QLatin1Char('-'))
-            ascii += '-';
+    if (text[0] == u'+' || text[0] == u'-') {
+        if (text[0] == u'-')
+            ascii[length++] = '-';
         ++i;
     }
-    int mantissaDigits = 0;
-    while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-        ascii += char(t[i].unicode());
-        ++mantissaDigits;
+    ascii[length++] = '0';
+    const auto copyDigits = [&] {
+        int digits = 0;
+        for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i, ++digits)
+            ascii[length++] = char(text[i].unicode());
+        return digits;
+    };
+    int mantissaDigits = copyDigits();
+    if (i < n && text[i] == separator) {
+        ascii[length++] = '.';
         ++i;
-    }
-    if (i < n && t[i] == settings.DecimalSeparator) {
-        ascii += '.';
-        ++i;
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            ascii += char(t[i].unicode());
-            ++mantissaDigits;
-            ++i;
-        }
+        mantissaDigits += copyDigits();
     }
     if (mantissaDigits == 0)
         return false;
-    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
-        ascii += 'e';
+    if (exponent == exAllowed && i < n && (text[i] == u'e' || text[i] == u'E')) {
+        ascii[length++] = 'e';
         ++i;
-        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
-            ascii += char(t[i].unicode());
-            ++i;
-        }
-        int exponentDigits = 0;
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            ascii += char(t[i].unicode());
-            ++exponentDigits;
-            ++i;
-        }
-        if (exponentDigits == 0)
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            ascii[length++] = char(text[i++].unicode());
+        if (copyDigits() == 0)
             return false;
     }
     if (i != n)
         return false;
-    const char *first = ascii.data();
-    if (*first == '.') // from_chars wants a digit before the point; ".5" is fine for us
-        ascii.insert(ascii.begin(), '0'), first = ascii.data();
-    if (ascii.size() > 1 && ascii[0] == '-' && ascii[1] == '.')
-        ascii.insert(ascii.begin() + 1, '0'), first = ascii.data();
     double result = 0.0;
-    const auto [ptr, ec] = std::from_chars(first, first + ascii.size(), result);
-    if (ec != std::errc() || ptr != first + ascii.size() || !std::isfinite(result))
+    const auto [ptr, ec] = std::from_chars(ascii, ascii + length, result);
+    if (ec != std::errc() || ptr != ascii + length || !std::isfinite(result))
         return false;
     value = result;
     return true;
+}
+
+bool TryStrToFloatSystem(QStringView text, double &value, const TFormatSettings &settings)
+{
+    return TryParseDecimal(text.trimmed(), settings.DecimalSeparator, exAllowed, value);
 }
 
 double StrToFloatSystem(const QString &text)

@@ -45,7 +45,19 @@ QString FormatGeneral(double value, int precision, const TFormatSettings &settin
 double StrToFloatSystem(const QString &text);
 double StrToFloatSystem(const QString &text, const TFormatSettings &settings);
 // Like StrToFloatSystem, without the exception.
-bool TryStrToFloatSystem(const QString &text, double &value, const TFormatSettings &settings);
+bool TryStrToFloatSystem(QStringView text, double &value, const TFormatSettings &settings);
+
+// The one decimal parser behind every number the program reads: an optional
+// sign, digits with at most one `separator` among them (at least one digit),
+// and with exAllowed an exponent ("e" or "E", optional sign, digits). No
+// blanks, at most 400 characters, and the value must be finite. False, with
+// value untouched, for anything else.
+enum TExponent : uint8_t
+{
+    exNone = 0,
+    exAllowed = 1
+};
+bool TryParseDecimal(QStringView text, QChar separator, TExponent exponent, double &value);
 
 // Decimal integer with optional sign; EConvertError otherwise (also on overflow).
 int32_t StrToInt32(const QString &text);

@@ -40,18 +40,28 @@ double DewPoint(double T, double RH);
 // True when value lies in the closed interval between a and b, in either order.
 bool IsBetween(double value, double a, double b);
 
-// Colours as stored in files: 0x00BBGGRR, signed 32-bit.
+// Colours as stored in files: 0x00BBGGRR, signed 32-bit. A value below zero
+// is a system colour of the platform the files come from (the high bit set,
+// the index in the low byte), drawn with that colour's usual default; bits 24
+// to 30 of other values are no part of the colour.
 int32_t ColorToInt(const QColor &color);
 QColor IntToColor(int32_t value);
+// The value a colour goes back into a file as: `read`, the value it was
+// loaded with, when that is more than its RGB (a system colour) and the
+// colour still is what `read` draws as; otherwise the colour's RGB.
+int32_t StoredColorValue(const QColor &color, int32_t read);
 
 // The platform defaults: a black solid pen of width 1, a white solid brush.
 QPen DefaultPen();
 QBrush DefaultBrush();
 
-void SaveBrushToXml(const QBrush &brush, QDomElement &element);
-void LoadBrushFromXml(QBrush &brush, const QDomElement &element);
-void SavePenToXml(const QPen &pen, QDomElement &element);
-void LoadPenFromXml(QPen &pen, const QDomElement &element);
+// "Color" (and for pens "Width") children. Saving writes the colour as
+// StoredColorValue(colour, readColor); loading returns the colour value as
+// read, for the owner to hand back when it saves.
+void SaveBrushToXml(const QBrush &brush, QDomElement &element, int32_t readColor = 0);
+int32_t LoadBrushFromXml(QBrush &brush, const QDomElement &element);
+void SavePenToXml(const QPen &pen, QDomElement &element, int32_t readColor = 0);
+int32_t LoadPenFromXml(QPen &pen, const QDomElement &element);
 
 // Appends a child element holding a text value; returns the child.
 QDomElement AddChildElement(QDomElement &parent, const QString &name,

@@ -10,15 +10,22 @@
 #include <cstdint>
 #include <vector>
 
-// No axis or curve gets more values than this.
-constexpr int32_t MaxAxisSteps = 1000;
+// No axis of the Standard and Time graphs gets more gridlines than this.
+// Stored settings may well ask for thousands (pressure 100 to 1000 mbar every
+// 0.5 mbar is 1,801). A gridline with its labels costs a redraw about 20 us:
+// this many take two seconds, a hundred times as many would take minutes.
+constexpr int32_t MaxGridlines = 100000;
+// The Skew-T's lines, labels and reference curves come from fixed ranges: no
+// family gets more values than this, nor a curve more points, since curves
+// and their points multiply.
+constexpr int32_t MaxSkewTSteps = 1000;
 
 // Fills values with first, first + step, ... up to last (inclusive). False,
 // with values holding the first `limit` of them, when there would be more than
 // `limit` (a step too small for the range, or one that does not advance the
 // sum). A range that does not run from first up to last gives no values.
 inline bool AxisSteps(double first, double last, double step, std::vector<double> &values,
-                      int32_t limit = MaxAxisSteps)
+                      int32_t limit = MaxGridlines)
 {
     values.clear();
     for (double x = first; x <= last; x += step) {
@@ -31,7 +38,7 @@ inline bool AxisSteps(double first, double last, double step, std::vector<double
 
 // The same walk downwards: first, first - step, ... while not below last.
 inline bool AxisStepsDown(double first, double last, double step, std::vector<double> &values,
-                          int32_t limit = MaxAxisSteps)
+                          int32_t limit = MaxGridlines)
 {
     values.clear();
     for (double x = first; x >= last; x -= step) {

@@ -86,7 +86,7 @@ void TAxisDefinition::AddGridline(double value)
     FGridlines.push_back(value);
 }
 
-TGraphLabelDefinition &TAxisDefinition::GetLabel(int32_t index) const
+const TGraphLabelDefinition &TAxisDefinition::GetLabel(int32_t index) const
 {
     if (index < 1 || index > LabelCount())
         throw EInvalidLabelError(IndexMessage(QStringLiteral("Label index "), index));
@@ -145,7 +145,7 @@ void TLegendDefinition::AddCell(std::unique_ptr<TLegendCellDefinition> cell)
     FCells.push_back(std::move(cell));
 }
 
-TLegendCellDefinition &TLegendDefinition::GetCell(int32_t index) const
+const TLegendCellDefinition &TLegendDefinition::GetCell(int32_t index) const
 {
     if (index < 1 || index > CellCount())
         throw EInvalidLegendIndexError(IndexMessage(QStringLiteral("Legend Cell "), index));
@@ -156,7 +156,7 @@ TLegendCellDefinition &TLegendDefinition::GetCell(int32_t index) const
 
 TGraphDefinition::TGraphDefinition() : FBrush(DefaultBrush()) {}
 
-TSeriesDefinition &TGraphDefinition::GetSeries(int32_t index) const
+const TSeriesDefinition &TGraphDefinition::GetSeries(int32_t index) const
 {
     if (index < 1 || index > int32_t(FSeries.size()))
         throw EInvalidSeriesError(IndexMessage(QStringLiteral("Series index "), index));
@@ -210,21 +210,21 @@ void TGraphDefinition::AddTitle(std::unique_ptr<TTitleDefinition> title)
     FTitles.push_back(std::move(title));
 }
 
-TAxisDefinition &TGraphDefinition::GetDependentAxis(int32_t index) const
+const TAxisDefinition &TGraphDefinition::GetDependentAxis(int32_t index) const
 {
     if (index < 1 || index > DependentAxisCount())
         throw EInvalidAxisError(IndexMessage(QStringLiteral("Dependent axis index "), index));
     return *FDependentAxes[size_t(index - 1)];
 }
 
-TAxisDefinition &TGraphDefinition::GetIndependentAxis(int32_t index) const
+const TAxisDefinition &TGraphDefinition::GetIndependentAxis(int32_t index) const
 {
     if (index < 1 || index > IndependentAxisCount())
         throw EInvalidAxisError(IndexMessage(QStringLiteral("Independent axis index "), index));
     return *FIndependentAxes[size_t(index - 1)];
 }
 
-TAxisDefinition &TGraphDefinition::GetAnyAxis(int32_t index) const
+const TAxisDefinition &TGraphDefinition::GetAnyAxis(int32_t index) const
 {
     if (index < 1 || index > AxisCount())
         throw EInvalidAxisError(IndexMessage(QStringLiteral("\"Any axis\" index "), index));
@@ -233,7 +233,7 @@ TAxisDefinition &TGraphDefinition::GetAnyAxis(int32_t index) const
     return *FDependentAxes[size_t(index - 1 - IndependentAxisCount())];
 }
 
-TTitleDefinition &TGraphDefinition::GetTitle(int32_t index) const
+const TTitleDefinition &TGraphDefinition::GetTitle(int32_t index) const
 {
     if (index < 1 || index > TitleCount())
         throw EInvalidTitleError(IndexMessage(QStringLiteral("Title index "), index));

@@ -17,7 +17,15 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
+
+// The element a non-const lookup hands out: the one its const twin found,
+// which belongs to a non-const owner.
+template <typename T> T &Mutable(const T &element)
+{
+    return const_cast<T &>(element);
+}
 
 // One label of an axis: Text centred at the world coordinate Value.
 class TGraphLabelDefinition : public TObject
@@ -115,7 +123,11 @@ class TAxisDefinition : public TObject
     int32_t LabelCount() const { return int32_t(FLabels.size()); }
     int32_t GridlineCount() const { return int32_t(FGridlines.size()); }
     // EInvalidLabelError / EInvalidGridlineError outside 1 .. count.
-    TGraphLabelDefinition &GetLabel(int32_t index) const;
+    const TGraphLabelDefinition &GetLabel(int32_t index) const;
+    TGraphLabelDefinition &GetLabel(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetLabel(index));
+    }
     double GetGridline(int32_t index) const;
     const std::vector<double> &Gridlines() const { return FGridlines; }
 
@@ -195,7 +207,11 @@ class TLegendDefinition : public TObject
     void ClearCells() { FCells.clear(); }
     int32_t CellCount() const { return int32_t(FCells.size()); }
     // EInvalidLegendIndexError outside 1 .. count.
-    TLegendCellDefinition &GetCell(int32_t index) const;
+    const TLegendCellDefinition &GetCell(int32_t index) const;
+    TLegendCellDefinition &GetCell(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetCell(index));
+    }
 
     const TFont &Font() const { return FFont; }
     TFont &Font() { return FFont; }
@@ -237,7 +253,11 @@ class TGraphDefinition : public TObject
 
     virtual int32_t SeriesCount() const { return int32_t(FSeries.size()); }
     // EInvalidSeriesError outside 1 .. SeriesCount.
-    virtual TSeriesDefinition &GetSeries(int32_t index) const;
+    virtual const TSeriesDefinition &GetSeries(int32_t index) const;
+    TSeriesDefinition &GetSeries(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetSeries(index));
+    }
     // Deep copy. LegendVisible keeps the target's value; the dimensions are
     // copied without the dimension rule (the source keeps it already).
     virtual void Assign(const TGraphDefinition &source);
@@ -256,11 +276,27 @@ class TGraphDefinition : public TObject
     int32_t TitleCount() const { return int32_t(FTitles.size()); }
 
     // EInvalidAxisError / EInvalidTitleError outside 1 .. count.
-    TAxisDefinition &GetDependentAxis(int32_t index) const;
-    TAxisDefinition &GetIndependentAxis(int32_t index) const;
+    const TAxisDefinition &GetDependentAxis(int32_t index) const;
+    TAxisDefinition &GetDependentAxis(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetDependentAxis(index));
+    }
+    const TAxisDefinition &GetIndependentAxis(int32_t index) const;
+    TAxisDefinition &GetIndependentAxis(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetIndependentAxis(index));
+    }
     // The independent axes first, then the dependent ones.
-    TAxisDefinition &GetAnyAxis(int32_t index) const;
-    TTitleDefinition &GetTitle(int32_t index) const;
+    const TAxisDefinition &GetAnyAxis(int32_t index) const;
+    TAxisDefinition &GetAnyAxis(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetAnyAxis(index));
+    }
+    const TTitleDefinition &GetTitle(int32_t index) const;
+    TTitleDefinition &GetTitle(int32_t index)
+    {
+        return Mutable(std::as_const(*this).GetTitle(index));
+    }
 
     // Setters keep the dimension rule: left and right bands together fit the
     // width, top and bottom bands the height. A refused value raises

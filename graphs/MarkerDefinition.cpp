@@ -22,6 +22,7 @@ void TMarkerDefinition::SetDefaults()
     SetSize(15);
     FLegendLineStart = -10;
     FLegendLineEnd = 20;
+    FReadColors = {};
 }
 
 void TMarkerDefinition::SetSize(int32_t size)
@@ -35,7 +36,16 @@ bool TMarkerDefinition::operator==(const TMarkerDefinition &other) const
     return FShape == other.FShape && FSize == other.FSize && FHalfSize == other.FHalfSize &&
            FLinePen == other.FLinePen && FMarkerPen == other.FMarkerPen &&
            FLineBrush == other.FLineBrush && FMarkerBrush == other.FMarkerBrush &&
-           FLegendLineStart == other.FLegendLineStart && FLegendLineEnd == other.FLegendLineEnd;
+           FLegendLineStart == other.FLegendLineStart && FLegendLineEnd == other.FLegendLineEnd &&
+           StoredColors() == other.StoredColors();
+}
+
+TMarkerDefinition::TColorValues TMarkerDefinition::StoredColors() const
+{
+    return {StoredColorValue(FLinePen.color(), FReadColors.LinePen),
+            StoredColorValue(FMarkerPen.color(), FReadColors.MarkerPen),
+            StoredColorValue(FLineBrush.color(), FReadColors.LineBrush),
+            StoredColorValue(FMarkerBrush.color(), FReadColors.MarkerBrush)};
 }
 
 void TMarkerDefinition::Scale(int32_t factor)
@@ -185,15 +195,15 @@ void TMarkerDefinition::SaveToXML(QDomElement &element) const
     AddChildElement(marker, QStringLiteral("Symbol"), ShapeName());
     AddChildElement(marker, QStringLiteral("Size"), QString::number(FSize));
     QDomElement markerPen = AddChildElement(marker, QStringLiteral("Pen"));
-    SavePenToXml(FMarkerPen, markerPen);
+    SavePenToXml(FMarkerPen, markerPen, FReadColors.MarkerPen);
     QDomElement markerBrush = AddChildElement(marker, QStringLiteral("Brush"));
-    SaveBrushToXml(FMarkerBrush, markerBrush);
+    SaveBrushToXml(FMarkerBrush, markerBrush, FReadColors.MarkerBrush);
 
     QDomElement line = AddChildElement(element, QStringLiteral("Line"));
     QDomElement linePen = AddChildElement(line, QStringLiteral("Pen"));
-    SavePenToXml(FLinePen, linePen);
+    SavePenToXml(FLinePen, linePen, FReadColors.LinePen);
     QDomElement lineBrush = AddChildElement(line, QStringLiteral("Brush"));
-    SaveBrushToXml(FLineBrush, lineBrush);
+    SaveBrushToXml(FLineBrush, lineBrush, FReadColors.LineBrush);
 }
 
 void TMarkerDefinition::LoadFromXML(const QDomElement &element)
@@ -210,17 +220,17 @@ void TMarkerDefinition::LoadFromXML(const QDomElement &element)
                 else if (name == QLatin1String("Size"))
                     SetSize(StrToInt32(child.text()));
                 else if (name == QLatin1String("Pen"))
-                    LoadPenFromXml(FMarkerPen, child);
+                    FReadColors.MarkerPen = LoadPenFromXml(FMarkerPen, child);
                 else if (name == QLatin1String("Brush"))
-                    LoadBrushFromXml(FMarkerBrush, child);
+                    FReadColors.MarkerBrush = LoadBrushFromXml(FMarkerBrush, child);
             }
         } else if (part.tagName() == QLatin1String("Line")) {
             for (QDomElement child = part.firstChildElement(); !child.isNull();
                  child = child.nextSiblingElement()) {
                 if (child.tagName() == QLatin1String("Pen"))
-                    LoadPenFromXml(FLinePen, child);
+                    FReadColors.LinePen = LoadPenFromXml(FLinePen, child);
                 else if (child.tagName() == QLatin1String("Brush"))
-                    LoadBrushFromXml(FLineBrush, child);
+                    FReadColors.LineBrush = LoadBrushFromXml(FLineBrush, child);
             }
         }
     }

@@ -79,15 +79,28 @@ class TMarkerDefinition : public TObject
     static TDataMarker ShapeFromName(const QString &name);
 
     // Appends "Marker" (Symbol, Size, Pen, Brush) and "Line" (Pen, Brush).
+    // A colour read as a system colour is written back as read while the pen
+    // or brush still shows it.
     void SaveToXML(QDomElement &element) const;
     // Starts from the defaults and reads what the element holds; a Size that
     // is not an integer raises EConvertError.
     void LoadFromXML(const QDomElement &element);
 
+    // Equal when they draw alike and would be saved alike.
     bool operator==(const TMarkerDefinition &other) const;
 
   private:
     bool CanStampMarker() const;
+    // Colour values of the four pens and brushes as a file holds them.
+    struct TColorValues
+    {
+        int32_t LinePen = 0;
+        int32_t MarkerPen = 0;
+        int32_t LineBrush = 0;
+        int32_t MarkerBrush = 0;
+        bool operator==(const TColorValues &) const = default;
+    };
+    TColorValues StoredColors() const;
 
     TDataMarker FShape = dmCircle;
     int32_t FSize = 15;
@@ -98,4 +111,6 @@ class TMarkerDefinition : public TObject
     QBrush FMarkerBrush;
     int32_t FLegendLineStart = -10;
     int32_t FLegendLineEnd = 20;
+    // The values the pens and brushes were last read with.
+    TColorValues FReadColors;
 };

@@ -79,7 +79,7 @@ TSkewTGraphDefinition::TSkewTGraphDefinition()
     ResetAltitudes();
 }
 
-TAxisDefinition &TSkewTGraphDefinition::AltitudeAxis() const
+const TAxisDefinition &TSkewTGraphDefinition::AltitudeAxis() const
 {
     return GetIndependentAxis(2);
 }

@@ -24,11 +24,15 @@ class TSkewTGraphDefinition : public TGraphWithCalculatedAltitudesDefinition
     TSkewTGraphDefinition();
 
     // The second independent axis.
-    TAxisDefinition &AltitudeAxis() const override;
-    TAxisDefinition &PressureAxis() const { return GetIndependentAxis(1); }
-    TAxisDefinition &TemperatureAxis() const { return GetDependentAxis(1); }
+    const TAxisDefinition &AltitudeAxis() const override;
+    using TGraphWithCalculatedAltitudesDefinition::AltitudeAxis;
+    const TAxisDefinition &PressureAxis() const { return GetIndependentAxis(1); }
+    TAxisDefinition &PressureAxis() { return GetIndependentAxis(1); }
+    const TAxisDefinition &TemperatureAxis() const { return GetDependentAxis(1); }
+    TAxisDefinition &TemperatureAxis() { return GetDependentAxis(1); }
     // Labels only; they are added with the mixing-ratio lines.
-    TAxisDefinition &MixingRatioAxis() const { return GetDependentAxis(2); }
+    const TAxisDefinition &MixingRatioAxis() const { return GetDependentAxis(2); }
+    TAxisDefinition &MixingRatioAxis() { return GetDependentAxis(2); }
 
     // Size, ranges, gridlines and labels, the unit title, the right title
     // band and the trace markers. The parameters are checked first: a
@@ -98,7 +102,11 @@ class TSkewTGraph : public TGraph
     void CalculateMoistAdiabats();
     void CalculateMixingRatioLines();
 
-    TSkewTGraphDefinition &Screen() const
+    const TSkewTGraphDefinition &Screen() const
+    {
+        return static_cast<const TSkewTGraphDefinition &>(ScreenDefinition());
+    }
+    TSkewTGraphDefinition &Screen()
     {
         return static_cast<TSkewTGraphDefinition &>(ScreenDefinition());
     }

@@ -33,14 +33,14 @@ void CheckRange(const char *minName, int32_t minimum, const char *maxName, int32
 void CheckSteps(const char *what, int32_t first, int32_t last, int32_t step)
 {
     std::vector<double> values;
-    if (!AxisSteps(first, last, step, values))
+    if (!AxisSteps(first, last, step, values, MaxSkewTSteps))
         throw ESkewTGraphParametersValueError(
             BuildMessage(QStringLiteral("%1 from %2 to %3 in steps of %4 would be more than %5")
                              .arg(QLatin1String(what))
                              .arg(first)
                              .arg(last)
                              .arg(step)
-                             .arg(MaxAxisSteps)));
+                             .arg(MaxSkewTSteps)));
 }
 
 const char *const ParcelTraceName = "ParcelTrace";

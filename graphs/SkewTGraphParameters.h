@@ -87,7 +87,7 @@ class TSkewTGraphParameters : public TGraphParameters
 
     // Refuses values the diagram cannot be built from, before anything
     // changes: intervals not above zero, a pressure minimum not above zero,
-    // minima not below maxima, more than MaxAxisSteps lines, labels or curve
+    // minima not below maxima, more than MaxSkewTSteps lines, labels or curve
     // points along one axis or curve.
     void CheckForBuild() const;
 

@@ -29,7 +29,7 @@ TStandardGraphDefinition::TStandardGraphDefinition()
     ResetAltitudes();
 }
 
-TAxisDefinition &TStandardGraphDefinition::AltitudeAxis() const
+const TAxisDefinition &TStandardGraphDefinition::AltitudeAxis() const
 {
     return GetAnyAxis(2);
 }

@@ -19,8 +19,10 @@ class TStandardGraphDefinition : public TGraphWithCalculatedAltitudesDefinition
     TStandardGraphDefinition();
 
     // The second independent axis.
-    TAxisDefinition &AltitudeAxis() const override;
-    TAxisDefinition &PressureAxis() const { return GetAnyAxis(1); }
+    const TAxisDefinition &AltitudeAxis() const override;
+    using TGraphWithCalculatedAltitudesDefinition::AltitudeAxis;
+    const TAxisDefinition &PressureAxis() const { return GetAnyAxis(1); }
+    TAxisDefinition &PressureAxis() { return GetAnyAxis(1); }
 
     // Sizes, ranges, labels, gridlines and visibility of the axes, the unit
     // title, the right title band and the series, from the parameters. Every
@@ -59,7 +61,11 @@ class TStandardGraph : public TGraph
     void UpdateLegend(const TDataParameters &dataParameters,
                       const TStandardGraphParameters &parameters);
 
-    TStandardGraphDefinition &Screen() const
+    const TStandardGraphDefinition &Screen() const
+    {
+        return static_cast<const TStandardGraphDefinition &>(ScreenDefinition());
+    }
+    TStandardGraphDefinition &Screen()
     {
         return static_cast<TStandardGraphDefinition &>(ScreenDefinition());
     }

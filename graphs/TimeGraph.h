@@ -15,7 +15,8 @@ class TTimeGraphDefinition : public TGraphDefinition
     // ten series with a legend cell each.
     TTimeGraphDefinition();
 
-    TAxisDefinition &TimeAxis() const { return GetAnyAxis(1); }
+    const TAxisDefinition &TimeAxis() const { return GetAnyAxis(1); }
+    TAxisDefinition &TimeAxis() { return GetAnyAxis(1); }
 
     // Size, ranges, labels, gridlines and visibility of the axes and the
     // series, from the parameters. Every setting is checked before anything
@@ -43,7 +44,11 @@ class TTimeGraph : public TGraph
     void UpdateLegend(const TDataParameters &dataParameters,
                       const TTimeGraphParameters &parameters);
 
-    TTimeGraphDefinition &Screen() const
+    const TTimeGraphDefinition &Screen() const
+    {
+        return static_cast<const TTimeGraphDefinition &>(ScreenDefinition());
+    }
+    TTimeGraphDefinition &Screen()
     {
         return static_cast<TTimeGraphDefinition &>(ScreenDefinition());
     }

@@ -200,7 +200,7 @@ std::vector<double> TValueAxesParameters::CheckIndependentAxis(const QString &na
         RaiseValueError(
             Message(operation, QStringLiteral("%1 Interval(%2) gives more than %3 gridlines")
                                    .arg(name, MessageNumber(interval))
-                                   .arg(MaxAxisSteps)));
+                                   .arg(MaxGridlines)));
     return values;
 }
 
@@ -232,7 +232,7 @@ std::vector<double> TValueAxesParameters::CheckValueAxes() const
         RaiseValueError(
             Message(operation, QStringLiteral("Dependent Interval(%1) gives more than %2 gridlines")
                                    .arg(MessageNumber(FDependentInterval))
-                                   .arg(MaxAxisSteps)));
+                                   .arg(MaxGridlines)));
     // The axis of each series, in the order the layout visits them; the
     // message is that of the lookup the layout makes.
     for (int32_t i = ChannelCount; i >= 1; --i)

@@ -68,7 +68,7 @@ class TValueAxesParameters : public TGraphParameters
     // The checks of a layout build, made before anything is changed, in the
     // style of the setter messages with the operation "BuildFromParameters".
     // An independent axis (pressure, time): interval > 0, minimum < maximum,
-    // finite ends, and no more than MaxAxisSteps gridlines; returns the
+    // finite ends, and no more than MaxGridlines gridlines; returns the
     // gridline values. `name` starts the texts ("Pressure", "Time").
     std::vector<double> CheckIndependentAxis(const QString &name, double minimum, double maximum,
                                              double interval) const;

@@ -41,8 +41,10 @@ class TGraph : public TObject
     QImage *Target() const { return FTarget; }
     void SetTarget(QImage *target) { FTarget = target; }
     const QImage &Bitmap() const { return FBitmap; }
-    TGraphDefinition &ScreenDefinition() const { return *FScreenDefinition; }
-    TGraphDefinition &PrintDefinition() const { return *FPrintDefinition; }
+    const TGraphDefinition &ScreenDefinition() const { return *FScreenDefinition; }
+    TGraphDefinition &ScreenDefinition() { return *FScreenDefinition; }
+    const TGraphDefinition &PrintDefinition() const { return *FPrintDefinition; }
+    TGraphDefinition &PrintDefinition() { return *FPrintDefinition; }
 
   protected:
     // A kind's constructor installs two definitions of its own class.

@@ -5,12 +5,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
 bool Qualifies(const TDataPacket &packet)
 {
     return packet.HasTemperature() && packet.HasPressure() && packet.HasAltitude();
+}
+
+// The label pressures, when they ascend (as gridlines do); empty otherwise.
+std::vector<double> AscendingValues(const TAxisDefinition &axis)
+{
+    std::vector<double> values;
+    values.reserve(size_t(axis.LabelCount()));
+    for (int32_t i = 1; i <= axis.LabelCount(); ++i) {
+        const double value = axis.GetLabel(i).Value();
+        if (!std::isfinite(value) || (!values.empty() && value < values.back()))
+            return {};
+        values.push_back(value);
+    }
+    return values;
 }
 
 } // namespace
@@ -31,12 +46,25 @@ void TGraphWithCalculatedAltitudesDefinition::CalculateAltitudeLabels(
         FLastPacket = packets[size_t(index)];
         ++index;
     }
+    // With labels in ascending order, those between two packets are found by
+    // bisection instead of by asking each: an axis may carry tens of
+    // thousands. UpdateAltitudeLabel still decides on every candidate.
+    const std::vector<double> ascending = AscendingValues(axis);
     for (; index < count; ++index) {
         const TDataPacket &packet = packets[size_t(index)];
         if (!Qualifies(packet))
             continue;
-        for (int32_t i = 1; i <= labelCount; ++i)
-            UpdateAltitudeLabel(axis.GetLabel(i), *FLastPacket, packet);
+        if (ascending.empty() && labelCount > 0) {
+            for (int32_t i = 1; i <= labelCount; ++i)
+                UpdateAltitudeLabel(axis.GetLabel(i), *FLastPacket, packet);
+        } else {
+            const double low = std::min(FLastPacket->Pressure(), packet.Pressure());
+            const double high = std::max(FLastPacket->Pressure(), packet.Pressure());
+            for (auto it = std::lower_bound(ascending.begin(), ascending.end(), low);
+                 it != ascending.end() && *it <= high; ++it)
+                UpdateAltitudeLabel(axis.GetLabel(int32_t(it - ascending.begin()) + 1),
+                                    *FLastPacket, packet);
+        }
         FLastPacket = packet;
     }
 }

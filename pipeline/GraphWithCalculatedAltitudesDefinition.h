@@ -13,8 +13,11 @@ class TGraphWithCalculatedAltitudesDefinition : public TGraphDefinition
   public:
     TGraphWithCalculatedAltitudesDefinition() = default;
 
-    // The axis whose labels carry the altitudes; each label's Value is a pressure.
-    virtual TAxisDefinition &AltitudeAxis() const = 0;
+    // The axis whose labels carry the altitudes; each label's Value is a
+    // pressure. A kind overrides the const one and brings this one along
+    // with a using-declaration.
+    virtual const TAxisDefinition &AltitudeAxis() const = 0;
+    TAxisDefinition &AltitudeAxis() { return Mutable(std::as_const(*this).AltitudeAxis()); }
 
     // Brings the altitude labels up to date with packets[first .. end): every
     // pair of consecutive qualifying packets (temperature, pressure and

@@ -62,6 +62,19 @@ QString AddDefaultExt(const QString &path, const QString &defaultExt)
     return path + QLatin1Char('.') + defaultExt;
 }
 
+QString FilterExtension(const QString &filter, int32_t index)
+{
+    static const QRegularExpression Separators(QStringLiteral("[;\\s]+"));
+    static const QRegularExpression OneExtension(QStringLiteral("^\\*\\.([^*?.]+)$"));
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const qsizetype field = 2 * qsizetype(index) - 1;
+    if (index < 1 || field >= parts.size())
+        return QString();
+    const QString first = parts[field].section(Separators, 0, 0, QString::SectionSkipEmpty);
+    const QRegularExpressionMatch match = OneExtension.match(first);
+    return match.hasMatch() ? match.captured(1).toLower() : QString();
+}
+
 void TFileDialog::SetDefaultExt(const QString &value)
 {
     FDefaultExt = value.startsWith(QLatin1Char('.')) ? value.mid(1) : value;
@@ -75,30 +88,41 @@ TFileDialogRequest TFileDialog::Request(TFileDialogKind kind) const
     request.Filter = FFilter;
     request.DefaultExt = FDefaultExt;
     request.FileName = FFileName;
+    request.FilterIndex = FFilterIndex;
     return request;
+}
+
+QString TFileDialog::ExtensionFor(const TFileDialogChoice &choice) const
+{
+    const QString extension = FilterExtension(Filter(), choice.FilterIndex);
+    return extension.isEmpty() ? DefaultExt() : extension;
 }
 
 bool TOpenDialog::Execute(QWidget *parent)
 {
     TFileDialogRequest request = Request(fdOpen);
     for (;;) {
-        const std::optional<QString> typed = ModalInteraction().GetFileName(request, parent);
-        if (!typed || typed->isEmpty())
+        const std::optional<TFileDialogChoice> choice =
+            ModalInteraction().GetFileName(request, parent);
+        if (!choice || choice->FileName.isEmpty())
             return false;
-        QString path = *typed;
+        const QString &typed = choice->FileName;
+        QString path = typed;
         // A name typed without extension means the file with the default
         // extension, unless a file of exactly that name exists.
         if (!QFileInfo::exists(path))
-            path = AddDefaultExt(path, DefaultExt());
+            path = AddDefaultExt(path, ExtensionFor(*choice));
         if (FFileMustExist && !QFileInfo(path).isFile()) {
             ModalInteraction().ShowMessage(
                 mkError, Title(),
-                *typed + QStringLiteral("\nFile not found.\nCheck the file name and try again."),
+                typed + QStringLiteral("\nFile not found.\nCheck the file name and try again."),
                 parent);
-            request.FileName = *typed;
+            request.FileName = typed;
+            request.FilterIndex = choice->FilterIndex;
             continue;
         }
         FFileName = path;
+        FFilterIndex = choice->FilterIndex;
         return true;
     }
 }
@@ -107,18 +131,21 @@ bool TSaveDialog::Execute(QWidget *parent)
 {
     TFileDialogRequest request = Request(fdSave);
     for (;;) {
-        const std::optional<QString> typed = ModalInteraction().GetFileName(request, parent);
-        if (!typed || typed->isEmpty())
+        const std::optional<TFileDialogChoice> choice =
+            ModalInteraction().GetFileName(request, parent);
+        if (!choice || choice->FileName.isEmpty())
             return false;
-        const QString path = AddDefaultExt(*typed, DefaultExt());
+        const QString path = AddDefaultExt(choice->FileName, ExtensionFor(*choice));
         if (FOverwritePrompt && QFileInfo::exists(path) &&
             !ModalInteraction().ShowMessage(
                 mkConfirmation, Title(),
                 path + QStringLiteral(" already exists.\nDo you want to replace it?"), parent)) {
             request.FileName = path;
+            request.FilterIndex = choice->FilterIndex;
             continue;
         }
         FFileName = path;
+        FFilterIndex = choice->FilterIndex;
         return true;
     }
 }

@@ -6,10 +6,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 
 class QPrinter;
 class QWidget;
+
+// The filter of plain text files: run logs, reports, soundings.
+inline const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
 
 // Translates a filter of "Description|*.EXT[;*.EXT2]|..." pairs into Qt name
 // filters. Matching stays case-insensitive as the pairs were meant: the
@@ -17,6 +21,10 @@ class QWidget;
 QStringList FilterToNameFilters(const QString &filter);
 // Appends "." + defaultExt when the file part of path has no extension.
 QString AddDefaultExt(const QString &path, const QString &defaultExt);
+// The extension, in lower case and without the dot, of the first pattern of
+// filter pair `index` (1-based) when that pattern names one ("*.PNG" gives
+// "png"); empty for "*", "*.*" and the like, or no such pair.
+QString FilterExtension(const QString &filter, int32_t index);
 
 class TFileDialog
 {
@@ -34,13 +42,21 @@ class TFileDialog
     // Execute; a cancelled Execute leaves it as it was.
     const QString &FileName() const { return FFileName; }
     void SetFileName(const QString &value) { FFileName = value; }
+    // The filter shown first (1-based); after a confirmed Execute, the one
+    // the operator chose.
+    int32_t FilterIndex() const { return FFilterIndex; }
+    void SetFilterIndex(int32_t value) { FFilterIndex = value; }
 
     // Shows the dialog; true when the operator chose a file.
     virtual bool Execute(QWidget *parent = nullptr) = 0;
 
   protected:
     TFileDialogRequest Request(TFileDialogKind kind) const;
+    // The extension a name typed without one gets: that of the chosen
+    // filter, else DefaultExt.
+    QString ExtensionFor(const TFileDialogChoice &choice) const;
     QString FFileName;
+    int32_t FFilterIndex = 1;
 
   private:
     QString FTitle;

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
 
 namespace {
 // Room on each side of a button caption for the bevel and a little air.
@@ -61,4 +63,15 @@ QHBoxLayout *NewOkCancelRow(QDialog &dialog, QPushButton *&ok, QPushButton *&can
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+QWidget *NewPage(QStackedWidget &pages, const char *name)
+{
+    auto *page = new QWidget(&pages);
+    page->setObjectName(QString::fromLatin1(name));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    pages.addWidget(page);
+    return page;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Small helpers shared by the left-pane frames: the background colours an
 // edit box uses to show its state, buttons that keep their caption readable
-// in a narrow row, a dialog's OK and Cancel row, and the larger font of page
-// titles.
+// in a narrow row, a dialog's OK and Cancel row, pages of a stacked widget,
+// and the larger font of page titles.
 #include <QColor>
 #include <QFont>
 
@@ -10,6 +10,8 @@ class QDialog;
 class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
+class QStackedWidget;
+class QWidget;
 
 // The colour of a disabled entry box (the colour of button faces).
 QColor ButtonFaceColor();
@@ -26,6 +28,10 @@ void FitButtonToCaption(QPushButton &button);
 // OK is the default button, Cancel rejects the dialog. OK's handler is the
 // caller's, since it closes the dialog only when every field is valid.
 QHBoxLayout *NewOkCancelRow(QDialog &dialog, QPushButton *&ok, QPushButton *&cancel);
+
+// A new last page of a stacked widget: an empty widget named `name` with a
+// vertical layout without margins or spacing, for the page's frames.
+QWidget *NewPage(QStackedWidget &pages, const char *name);
 
 // A bold, somewhat larger form of the given font.
 QFont TitleFont(const QFont &base);

@@ -1,5 +1,7 @@
 #include "ui/MainControlFrame.h"
 
+#include "ui/FrameSupport.h"
+
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -7,16 +9,6 @@ namespace {
 TGraphType ValidGraphType(TGraphType type)
 {
     return type <= gtTime ? type : gtStandard;
-}
-
-QWidget *NewPage(QStackedWidget *pages, const char *name)
-{
-    auto *page = new QWidget(pages);
-    page->setObjectName(QString::fromLatin1(name));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    pages->addWidget(page);
-    return page;
 }
 
 void PutOnPage(QWidget &page, QWidget &frame)
@@ -33,16 +25,16 @@ TfraMainControl::TfraMainControl(QWidget *parent) : QWidget(parent)
 
     FGraphPages = new QStackedWidget(this);
     FGraphPages->setObjectName(QStringLiteral("pctlGraph"));
-    FSeriesPages[gtStandard] = NewPage(FGraphPages, "tsStandardGraph");
-    FSeriesPages[gtSkewT] = NewPage(FGraphPages, "tsSkewTGraph");
-    FSeriesPages[gtTime] = NewPage(FGraphPages, "tsTimeGraph");
+    FSeriesPages[gtStandard] = NewPage(*FGraphPages, "tsStandardGraph");
+    FSeriesPages[gtSkewT] = NewPage(*FGraphPages, "tsSkewTGraph");
+    FSeriesPages[gtTime] = NewPage(*FGraphPages, "tsTimeGraph");
 
     FOperatingPages = new QStackedWidget(this);
     FOperatingPages->setObjectName(QStringLiteral("pctlOperatingControls"));
-    FRunPage = NewPage(FOperatingPages, "tsRun");
+    FRunPage = NewPage(*FOperatingPages, "tsRun");
     FRun = new TfraRun(FRunPage);
     FRunPage->layout()->addWidget(FRun);
-    FFilePage = NewPage(FOperatingPages, "tsFile");
+    FFilePage = NewPage(*FOperatingPages, "tsFile");
     FOperatingPages->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
     FAboutButton = new TfraAboutButton(this);

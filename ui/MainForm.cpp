@@ -7,6 +7,7 @@
 #include "pipeline/RecordingSession.h"
 #include "ui/DataListView.h"
 #include "ui/FileButtonsFrame.h"
+#include "ui/FrameSupport.h"
 #include "ui/GraphImage.h"
 #include "ui/GraphSeriesFrame.h"
 #include "ui/HardwareFrame.h"
@@ -40,7 +41,6 @@
 
 namespace {
 
-const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
 const QString CaptureLostMessage =
     QStringLiteral("Kestrin is no longer transmitting Configuration.  Please restart Kestrin "
                    "and try again.");
@@ -53,17 +53,6 @@ constexpr int SplitterHeight = 3;
 constexpr int DataPanelHeight = 95;
 constexpr int TelemetryPanelHeight = 22;
 constexpr int TelemetrySpacer = 10;
-
-QWidget *NewPage(QStackedWidget *pages, const char *name)
-{
-    auto *page = new QWidget(pages);
-    page->setObjectName(QString::fromLatin1(name));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    pages->addWidget(page);
-    return page;
-}
 
 void SetBackground(QWidget &widget, const QColor &color)
 {
@@ -161,13 +150,13 @@ void TfrmMain::BuildControls()
     FLeftPages = new QStackedWidget(FMainPanel);
     FLeftPages->setObjectName(QStringLiteral("pctlLeft"));
     FLeftPages->setFixedWidth(LeftPaneWidth);
-    FStartPage = NewPage(FLeftPages, "tshStart");
+    FStartPage = NewPage(*FLeftPages, "tshStart");
     FStart = new TfraStart(FStartPage);
     FStartPage->layout()->addWidget(FStart);
-    FHardwarePage = NewPage(FLeftPages, "tsHardware");
+    FHardwarePage = NewPage(*FLeftPages, "tsHardware");
     FHardware = new TfraHardware(FHardwarePage);
     FHardwarePage->layout()->addWidget(FHardware);
-    FMainControlPage = NewPage(FLeftPages, "tsMainControl");
+    FMainControlPage = NewPage(*FLeftPages, "tsMainControl");
 
     FTitlePanel = new QWidget(FMainControlPage);
     FTitlePanel->setObjectName(QStringLiteral("pnlTitle"));
@@ -233,7 +222,7 @@ void TfrmMain::BuildControls()
     const char *pageNames[3] = {"tsStandardGraph", "tsSkewTGraph", "tsTimeGraph"};
     const char *imageNames[3] = {"imgStandardGraph", "imgSkewTGraph", "imgTimeGraph"};
     for (int type = gtStandard; type <= gtTime; ++type) {
-        QWidget *page = NewPage(FGraphPages, pageNames[type]);
+        QWidget *page = NewPage(*FGraphPages, pageNames[type]);
         auto *image = new TGraphImage(page);
         image->setObjectName(QString::fromLatin1(imageNames[type]));
         page->layout()->addWidget(image);

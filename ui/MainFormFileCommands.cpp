@@ -29,9 +29,9 @@
 
 namespace {
 
-const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
 const QString XmlFileFilter = QStringLiteral("XML files (*.xml)|*.XML");
-// BMP is what the image is saved as unless the operator names a PNG file.
+// BMP unless the operator names a PNG file, or picks the PNG filter and types
+// a name without extension.
 const QString ImageFileFilter = QStringLiteral("BMP files (*.bmp)|*.BMP|PNG files (*.png)|*.PNG");
 const QString CsvFileFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
 
@@ -41,15 +41,18 @@ class TDialogFilterScope
 {
   public:
     TDialogFilterScope(TFileDialog &dialog, const QString &filter, const QString &defaultExt)
-        : FDialog(dialog), FFilter(dialog.Filter()), FDefaultExt(dialog.DefaultExt())
+        : FDialog(dialog), FFilter(dialog.Filter()), FDefaultExt(dialog.DefaultExt()),
+          FFilterIndex(dialog.FilterIndex())
     {
         dialog.SetFilter(filter);
         dialog.SetDefaultExt(defaultExt);
+        dialog.SetFilterIndex(1);
     }
     ~TDialogFilterScope()
     {
         FDialog.SetFilter(FFilter);
         FDialog.SetDefaultExt(FDefaultExt);
+        FDialog.SetFilterIndex(FFilterIndex);
     }
     TDialogFilterScope(const TDialogFilterScope &) = delete;
     TDialogFilterScope &operator=(const TDialogFilterScope &) = delete;
@@ -58,10 +61,13 @@ class TDialogFilterScope
     TFileDialog &FDialog;
     QString FFilter;
     QString FDefaultExt;
+    int32_t FFilterIndex;
 };
 
 // Replaces the file only once everything is written, so a failed save
-// leaves an earlier file of that name whole.
+// leaves an earlier file of that name whole. QSaveFile forces the new file to
+// the disk before it takes the old one's name, so a power cut cannot leave an
+// empty file there either.
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);

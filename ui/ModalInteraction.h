@@ -34,7 +34,16 @@ struct TFileDialogRequest
     QString Title;
     QString Filter;
     QString DefaultExt;
-    QString FileName; // proposed name, may be empty
+    QString FileName;        // proposed name, may be empty
+    int32_t FilterIndex = 1; // the filter shown first, 1-based
+};
+
+// What the operator chose in a file dialog: the name as typed or picked, and
+// the filter selected when it was confirmed (1-based).
+struct TFileDialogChoice
+{
+    QString FileName;
+    int32_t FilterIndex = 1;
 };
 
 class TModalInteraction
@@ -46,12 +55,12 @@ class TModalInteraction
     // OK or Yes. An empty caption lets the implementation choose its own.
     virtual bool ShowMessage(TMessageKind kind, const QString &caption, const QString &text,
                              QWidget *parent) = 0;
-    // The name the operator chose, as typed or picked; nothing on cancel.
-    // Default extensions, existence and overwrite checks are the caller's
+    // The name and filter the operator chose; nothing on cancel. Default
+    // extensions, existence and overwrite checks are the caller's
     // (TOpenDialog, TSaveDialog), so they behave the same under every
     // implementation.
-    virtual std::optional<QString> GetFileName(const TFileDialogRequest &request,
-                                               QWidget *parent) = 0;
+    virtual std::optional<TFileDialogChoice> GetFileName(const TFileDialogRequest &request,
+                                                         QWidget *parent) = 0;
     // Lets the operator configure the printer; false on cancel.
     virtual bool SetupPrinter(QPrinter &printer, QWidget *parent) = 0;
     // The chosen colour, nothing on cancel.

@@ -47,15 +47,18 @@ bool TQtModalInteraction::ShowMessage(TMessageKind kind, const QString &caption,
     return true;
 }
 
-std::optional<QString> TQtModalInteraction::GetFileName(const TFileDialogRequest &request,
-                                                        QWidget *parent)
+std::optional<TFileDialogChoice> TQtModalInteraction::GetFileName(const TFileDialogRequest &request,
+                                                                  QWidget *parent)
 {
     QFileDialog dialog(DialogParent(parent));
     if (!request.Title.isEmpty())
         dialog.setWindowTitle(request.Title);
     const QStringList filters = FilterToNameFilters(request.Filter);
-    if (!filters.isEmpty())
+    if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
+        if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+    }
     // The default extension, the existence check and the overwrite prompt are
     // applied by the dialog objects after this returns.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -73,7 +76,8 @@ std::optional<QString> TQtModalInteraction::GetFileName(const TFileDialogRequest
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return std::nullopt;
-    return chosen.first();
+    const qsizetype filter = filters.indexOf(dialog.selectedNameFilter());
+    return TFileDialogChoice{chosen.first(), filter < 0 ? 1 : int32_t(filter + 1)};
 }
 
 bool TQtModalInteraction::SetupPrinter(QPrinter &printer, QWidget *parent)

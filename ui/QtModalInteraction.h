@@ -7,7 +7,8 @@ class TQtModalInteraction : public TModalInteraction
   public:
     bool ShowMessage(TMessageKind kind, const QString &caption, const QString &text,
                      QWidget *parent) override;
-    std::optional<QString> GetFileName(const TFileDialogRequest &request, QWidget *parent) override;
+    std::optional<TFileDialogChoice> GetFileName(const TFileDialogRequest &request,
+                                                 QWidget *parent) override;
     bool SetupPrinter(QPrinter &printer, QWidget *parent) override;
     std::optional<QColor> SelectColor(const QColor &initial, QWidget *parent) override;
     int ExecuteDialog(QDialog &dialog) override;

@@ -220,7 +220,7 @@ bool TValueAxesParametersForm::Validate()
         SetEditColor(*edit, Qt::white);
     TValueAxesParameters &parameters = ValueAxes();
     const QString &prefix = FMessagePrefix;
-    const QString tooMany = QStringLiteral(" gives more than %1 gridlines").arg(MaxAxisSteps);
+    const QString tooMany = QStringLiteral(" gives more than %1 gridlines").arg(MaxGridlines);
     bool valid = true;
 
     // From the bottom of the dialog up: each message goes in front of the

@@ -1,4 +1,5 @@
 #include "devices/FileManager.h"
+#include "pipeline/GraphSettingsDocument.h"
 
 #include "support/TestSupport.h"
 
@@ -7,9 +8,71 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The core library is linked into this program statically, so its calls of
+// fdatasync land in the definition below: each is recorded with the file,
+// its size at that moment and the thread, and a test can make the next ones
+// fail as a failing disk would.
+struct TSyncCall
+{
+    QString File;
+    qint64 Size = 0;
+    QString Thread;
+};
+std::mutex SyncLock;
+std::vector<TSyncCall> SyncCalls;
+int FailingSyncs = 0;
+
+std::vector<TSyncCall> SyncsOf(const QString &path)
+{
+    const std::lock_guard lock(SyncLock);
+    std::vector<TSyncCall> calls;
+    for (const TSyncCall &call : SyncCalls)
+        if (call.File == QFileInfo(path).canonicalFilePath())
+            calls.push_back(call);
+    return calls;
+}
+
+} // namespace
+
+extern "C" int fdatasync(int fd)
+{
+    TSyncCall call;
+    char target[4096];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+    if (length > 0)
+        call.File = QString::fromLocal8Bit(target, length);
+    struct stat status
+    {
+    };
+    if (fstat(fd, &status) == 0)
+        call.Size = status.st_size;
+    call.Thread = QThread::currentThread()->objectName();
+    {
+        const std::lock_guard lock(SyncLock);
+        SyncCalls.push_back(call);
+        if (FailingSyncs > 0) {
+            --FailingSyncs;
+            errno = EIO;
+            return -1;
+        }
+    }
+    return int(syscall(SYS_fdatasync, fd));
+}
 
 namespace {
 
@@ -171,4 +234,49 @@ TEST_F(TFileDeviceFixture, PendingLinesAreWrittenWhenTheDeviceIsDestroyed)
     Write(Numbered(QStringLiteral("last"), 1, 3));
     Manager.reset();
     EXPECT_EQ(FileLines(path), Numbered(QStringLiteral("last"), 1, 3));
+}
+
+// A power cut must not take lines the log already reported written: every
+// append is forced to the disk on the writer's thread, and a sync that fails
+// counts as a failed write, retried without doubling a line.
+TEST_F(TFileDeviceFixture, EveryAppendIsSyncedOnTheWritersThread)
+{
+    const QString path = Path(QStringLiteral("run.txt"));
+    Manager->NewFile(path);
+    Write(Numbered(QStringLiteral("line"), 1, 3));
+    // The last sync covers the whole file.
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<TSyncCall> calls = SyncsOf(path);
+        return FileLines(path).size() == 3 && !calls.empty() &&
+               calls.back().Size == QFileInfo(path).size();
+    }));
+
+    const size_t before = SyncsOf(path).size();
+    {
+        const std::lock_guard lock(SyncLock);
+        FailingSyncs = 1;
+    }
+    Write({QStringLiteral("line4")});
+    // The failed sync and the retry's.
+    ASSERT_TRUE(WaitFor([&] { return SyncsOf(path).size() >= before + 2 && !Errors.isEmpty(); }));
+    EXPECT_EQ(Errors.first(), QStringLiteral("Could not write to file ") + path);
+    EXPECT_EQ(FileLines(path), Numbered(QStringLiteral("line"), 1, 4));
+    for (const TSyncCall &call : SyncsOf(path))
+        EXPECT_EQ(call.Thread, QStringLiteral("FileSlave"));
+}
+
+// The documents that replace a file (settings, images, reports, exports) are
+// written to a new file first: it must be on the disk before it takes the
+// old one's name, or a power cut could leave an empty document in its place.
+TEST_F(TFileDeviceFixture, ReplacingSavesSyncTheNewFileBeforeTheRename)
+{
+    const QString path = Path(QStringLiteral("graphs.xml"));
+    WriteGraphSettings(path, TGraphSettings());
+    const QString folder = QFileInfo(path).canonicalPath() + QLatin1Char('/');
+    const std::lock_guard lock(SyncLock);
+    EXPECT_TRUE(std::any_of(SyncCalls.begin(), SyncCalls.end(), [&](const TSyncCall &call) {
+        // Under another name: the new file before its rename.
+        return call.File.startsWith(folder) && call.File != folder + QStringLiteral("graphs.xml") &&
+               call.Size == QFileInfo(path).size();
+    }));
 }

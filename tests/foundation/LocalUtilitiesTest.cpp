@@ -3,7 +3,9 @@
 
 #include <QDomDocument>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <utility>
 
 TEST(Conversions, RoundTripsAndWorkedValues)
 {
@@ -47,6 +49,28 @@ TEST(PenBrushXml, ColoursAreBgrIntegers)
     EXPECT_EQ(ColorToInt(QColor(0, 0, 128)), 0x800000);
     EXPECT_EQ(IntToColor(0x00FF00), QColor(0, 255, 0));
     EXPECT_EQ(IntToColor(0x123456), QColor(0x56, 0x34, 0x12));
+}
+
+// A value below zero is a system colour: its usual default is drawn, and the
+// value goes back into a file as long as the colour is still that default.
+TEST(PenBrushXml, SystemColoursDrawTheirDefaultsAndAreKeptAsRead)
+{
+    const std::pair<int32_t, QColor> defaults[] = {
+        {0, QColor(200, 200, 200)},  {1, QColor(0, 0, 0)},        {5, QColor(255, 255, 255)},
+        {8, QColor(0, 0, 0)},        {13, QColor(51, 153, 255)},  {15, QColor(240, 240, 240)},
+        {17, QColor(109, 109, 109)}, {24, QColor(255, 255, 225)}, {30, QColor(240, 240, 240)},
+        {31, QColor(128, 128, 128)}, // no such colour
+    };
+    for (const auto &[index, color] : defaults) {
+        const int32_t value = INT32_MIN | index;
+        EXPECT_EQ(IntToColor(value), color) << index;
+        EXPECT_EQ(StoredColorValue(color, value), value) << index;
+    }
+    // Changed since it was read: the RGB goes in. So does a plain colour,
+    // and one whose stored form had bits beyond the colour keeps them.
+    EXPECT_EQ(StoredColorValue(QColor(1, 2, 3), INT32_MIN | 13), 0x030201);
+    EXPECT_EQ(StoredColorValue(QColor(1, 2, 3), 0x030201), 0x030201);
+    EXPECT_EQ(StoredColorValue(QColor(255, 255, 255), 0x1FFFFFFF), 0x1FFFFFFF);
 }
 
 TEST(PenBrushXml, SaveAndLoad)

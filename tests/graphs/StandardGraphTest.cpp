@@ -199,12 +199,12 @@ TEST(StandardGraph, BadSettingsFromAFileAreRefusedAndChangeNothing)
         {"PressureAxis/Interval", "0", "Std:BuildFromParameters: Pressure Interval(0.0) <= 0"},
         {"PressureAxis/Interval", "-100",
          "Std:BuildFromParameters: Pressure Interval(-100.0) <= 0"},
-        {"PressureAxis/Interval", "0.0001",
-         "Std:BuildFromParameters: Pressure Interval(0.0001) gives more than 1000 gridlines"},
+        {"PressureAxis/Interval", "0.000000001",
+         "Std:BuildFromParameters: Pressure Interval(1E-9) gives more than 100000 gridlines"},
         {"PressureAxis/Minimum", "0", "Std:BuildFromParameters: Pressure Min(0.0) must be > 0"},
         {"DependentInterval", "0", "Std:BuildFromParameters: Dependent Interval(0.0) <= 0"},
-        {"DependentInterval", "0.05",
-         "Std:BuildFromParameters: Dependent Interval(0.05) gives more than 1000 gridlines"},
+        {"DependentInterval", "1E-9",
+         "Std:BuildFromParameters: Dependent Interval(1E-9) gives more than 100000 gridlines"},
     };
     for (const TCase &c : values)
         EXPECT_EQ(MessageOf<EStandardGraphParametersValueError>([&] {
@@ -247,13 +247,18 @@ TEST(StandardGraph, BadSettingsFromAFileAreRefusedAndChangeNothing)
     graph.Redraw();
     EXPECT_EQ(graph.Bitmap(), before);
 
-    // At the limit: 1000 gridlines are drawn; a hidden axis A from a file too.
-    TStandardGraphParameters dense = Edited(good, name, "PressureAxis/Interval", "1");
-    dense = Edited(dense, name, "PressureAxis/Minimum", "1");
+    // Dense gridlines as documents carry them load and draw: every 0.5 mbar
+    // from 100 to 1000 and every 0.1 from 0 to 100; a hidden axis A too.
+    TStandardGraphParameters dense = Edited(good, name, "PressureAxis/Interval", "0.5");
+    dense = Edited(dense, name, "DependentInterval", "0.1");
     dense = Edited(dense, name, "DependentAxes/Axis[1]/Visible", "false");
     graph.ApplyParameters(AscentDataParameters(), dense, packets, luMeters);
-    EXPECT_EQ(graph.Screen().PressureAxis().GridlineCount(), 1000);
+    EXPECT_EQ(graph.Screen().PressureAxis().GridlineCount(), 1801);
+    EXPECT_EQ(graph.Screen().AltitudeAxis().LabelCount(), 1801);
+    EXPECT_EQ(graph.Screen().GetDependentAxis(1).GridlineCount(), 1001);
+    EXPECT_EQ(graph.Screen().GetDependentAxis(2).LabelCount(), 1001);
     EXPECT_FALSE(graph.Screen().GetDependentAxis(1).Visible());
     EXPECT_FALSE(graph.Screen().GetSeries(1).Visible());
     graph.Redraw();
+    EXPECT_NE(graph.Bitmap(), before);
 }

@@ -129,14 +129,26 @@ TEST(TimeGraph, BadSettingsFromAFileAreRefusedAndChangeNothing)
                   graph.ApplyParameters(AscentDataParameters(),
                                         Edited(good, name, "TimeAxis/Maximum", "1E9"), {});
               }),
-              "Time:BuildFromParameters: Time Interval(10.0) gives more than 1000 gridlines");
+              "Time:BuildFromParameters: Time Interval(10.0) gives more than 100000 gridlines");
     EXPECT_EQ(MessageOf<ETimeGraphParametersIndexError>([&] {
                   graph.ApplyParameters(
                       AscentDataParameters(),
                       Edited(good, name, "SeriesGroup/Series[10]/AxisNumber", "0"), {});
               }),
               "Time:GetDependentAxisShown: Axis index 0 is out of range");
+    EXPECT_EQ(MessageOf<ETimeGraphParametersValueError>([&] {
+                  graph.ApplyParameters(AscentDataParameters(),
+                                        Edited(good, name, "TimeAxis/Interval", "1E-9"), {});
+              }),
+              "Time:BuildFromParameters: Time Interval(1E-9) gives more than 100000 gridlines");
     EXPECT_EQ(graph.PointLists()[0].size(), 20u);
     graph.Redraw();
     EXPECT_EQ(graph.Bitmap(), before);
+
+    // A line every 0.05 min over the hour, as documents carry it, draws.
+    graph.ApplyParameters(AscentDataParameters(), Edited(good, name, "TimeAxis/Interval", "0.05"),
+                          SyntheticAscent(20));
+    EXPECT_EQ(graph.Screen().TimeAxis().GridlineCount(), 1201);
+    graph.Redraw();
+    EXPECT_NE(graph.Bitmap(), before);
 }

@@ -17,7 +17,8 @@ class TAltitudeDefinition : public TGraphWithCalculatedAltitudesDefinition
             axis->AddLabel(QString(), p);
         AddIndependentAxis(std::move(axis));
     }
-    TAxisDefinition &AltitudeAxis() const override { return GetAnyAxis(1); }
+    const TAxisDefinition &AltitudeAxis() const override { return GetAnyAxis(1); }
+    using TGraphWithCalculatedAltitudesDefinition::AltitudeAxis;
     QString Text(int i) const { return AltitudeAxis().GetLabel(i).Text(); }
 };
 

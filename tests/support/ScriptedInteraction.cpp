@@ -51,6 +51,7 @@ TInteractionRequest FileRequest(const TFileDialogRequest &file)
     request.Filter = file.Filter;
     request.DefaultExt = file.DefaultExt;
     request.FileName = file.FileName;
+    request.FilterIndex = file.FilterIndex;
     return request;
 }
 
@@ -133,10 +134,11 @@ void TScriptedInteraction::ExpectOpenFile(std::optional<QString> chosen)
     answer.FileName = std::move(chosen);
 }
 
-void TScriptedInteraction::ExpectSaveFile(std::optional<QString> chosen)
+void TScriptedInteraction::ExpectSaveFile(std::optional<QString> chosen, int32_t filterIndex)
 {
     TAnswer &answer = FAnswers.emplace_back(ikSaveFile);
     answer.FileName = std::move(chosen);
+    answer.FilterIndex = filterIndex;
 }
 
 void TScriptedInteraction::ExpectPrint(std::function<void(QPrinter &)> setup)
@@ -201,13 +203,13 @@ bool TScriptedInteraction::ShowMessage(TMessageKind kind, const QString &caption
     return answer->Positive;
 }
 
-std::optional<QString> TScriptedInteraction::GetFileName(const TFileDialogRequest &request,
-                                                         QWidget *)
+std::optional<TFileDialogChoice>
+TScriptedInteraction::GetFileName(const TFileDialogRequest &request, QWidget *)
 {
     const std::optional<TAnswer> answer = Take(FileRequest(request));
-    if (!answer)
+    if (!answer || !answer->FileName)
         return std::nullopt;
-    return answer->FileName;
+    return TFileDialogChoice{*answer->FileName, answer->FilterIndex};
 }
 
 bool TScriptedInteraction::SetupPrinter(QPrinter &printer, QWidget *)
@@ -256,8 +258,8 @@ bool TRefusingInteraction::ShowMessage(TMessageKind kind, const QString &caption
     return kind != mkConfirmation;
 }
 
-std::optional<QString> TRefusingInteraction::GetFileName(const TFileDialogRequest &request,
-                                                         QWidget *)
+std::optional<TFileDialogChoice>
+TRefusingInteraction::GetFileName(const TFileDialogRequest &request, QWidget *)
 {
     Refuse(FileRequest(request));
     return std::nullopt;

@@ -36,13 +36,14 @@ QString InteractionKindName(TInteractionKind kind);
 struct TInteractionRequest
 {
     TInteractionKind Kind = ikError;
-    QString Caption;     // message caption, file dialog title, dialog window title
-    QString Text;        // message text
-    QString Filter;      // file dialogs: the filter as given
-    QString DefaultExt;  // file dialogs
-    QString FileName;    // file dialogs: the proposed name
-    QColor Color;        // colour dialog: the initial colour
-    QString DialogClass; // modal dialogs: the class name of the dialog
+    QString Caption;         // message caption, file dialog title, dialog window title
+    QString Text;            // message text
+    QString Filter;          // file dialogs: the filter as given
+    QString DefaultExt;      // file dialogs
+    QString FileName;        // file dialogs: the proposed name
+    int32_t FilterIndex = 0; // file dialogs: the filter shown first
+    QColor Color;            // colour dialog: the initial colour
+    QString DialogClass;     // modal dialogs: the class name of the dialog
 };
 
 class TScriptedInteraction : public TModalInteraction
@@ -63,7 +64,8 @@ class TScriptedInteraction : public TModalInteraction
     void ExpectInformation();
     void ExpectConfirmation(bool yes);
     void ExpectOpenFile(std::optional<QString> chosen); // nullopt: cancel
-    void ExpectSaveFile(std::optional<QString> chosen); // nullopt: cancel
+    // nullopt: cancel; filterIndex: the filter the operator picked (1-based).
+    void ExpectSaveFile(std::optional<QString> chosen, int32_t filterIndex = 1);
     // Accepting calls setup on the printer (for example to print to a PDF file).
     void ExpectPrint(std::function<void(QPrinter &)> setup);
     void ExpectPrintCancel();
@@ -81,7 +83,8 @@ class TScriptedInteraction : public TModalInteraction
 
     bool ShowMessage(TMessageKind kind, const QString &caption, const QString &text,
                      QWidget *parent) override;
-    std::optional<QString> GetFileName(const TFileDialogRequest &request, QWidget *parent) override;
+    std::optional<TFileDialogChoice> GetFileName(const TFileDialogRequest &request,
+                                                 QWidget *parent) override;
     bool SetupPrinter(QPrinter &printer, QWidget *parent) override;
     std::optional<QColor> SelectColor(const QColor &initial, QWidget *parent) override;
     int ExecuteDialog(QDialog &dialog) override;
@@ -93,6 +96,7 @@ class TScriptedInteraction : public TModalInteraction
         TInteractionKind Kind;
         bool Positive = true;
         std::optional<QString> FileName;
+        int32_t FilterIndex = 1;
         std::optional<QColor> Color;
         std::function<void(QPrinter &)> PrinterSetup;
         int DialogResult = 0;
@@ -116,7 +120,8 @@ class TRefusingInteraction : public TModalInteraction
   public:
     bool ShowMessage(TMessageKind kind, const QString &caption, const QString &text,
                      QWidget *parent) override;
-    std::optional<QString> GetFileName(const TFileDialogRequest &request, QWidget *parent) override;
+    std::optional<TFileDialogChoice> GetFileName(const TFileDialogRequest &request,
+                                                 QWidget *parent) override;
     bool SetupPrinter(QPrinter &printer, QWidget *parent) override;
     std::optional<QColor> SelectColor(const QColor &initial, QWidget *parent) override;
     int ExecuteDialog(QDialog &dialog) override;

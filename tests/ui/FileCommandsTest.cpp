@@ -40,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdint>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -140,12 +141,13 @@ class FileCommands : public ::testing::Test
         ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
     }
 
-    // Runs a command as its button does, choosing `file` in its dialog.
-    void Run(void (TfrmMain::*command)(), std::optional<QString> file)
+    // Runs a command as its button does, choosing `file` in its dialog
+    // (with the filter of that index).
+    void Run(void (TfrmMain::*command)(), std::optional<QString> file, int32_t filter = 1)
     {
         const bool open =
             command == &TfrmMain::LoadLogClick || command == &TfrmMain::LoadGraphsClick;
-        open ? Script.ExpectOpenFile(file) : Script.ExpectSaveFile(file);
+        open ? Script.ExpectOpenFile(file) : Script.ExpectSaveFile(file, filter);
         Window->Guarded([&] { (Window.get()->*command)(); });
     }
     void LoadLog(const QString &path) { Run(&TfrmMain::LoadLogClick, path); }
@@ -293,6 +295,41 @@ TEST_F(FileCommands, SavedGraphsLoadBackWithTheirDataSettingsAndSeriesRows)
     EXPECT_EQ(DataGroup(second), DataGroup(first));
 }
 
+// A document written where system colours were chosen (a negative value:
+// the high bit and the colour's index) keeps them through Load Graphs and
+// Save Graphs, byte for byte, and draws them in their usual colours.
+TEST_F(FileCommands, SystemColoursGoBackIntoTheDocumentAsTheyCame)
+{
+    const QString plain = Path("plain.xml");
+    Run(&TfrmMain::SaveGraphsClick, plain);
+    // The first four colours: pen and brush of marker and line of series 1.
+    const std::pair<int32_t, QColor> system[] = {{INT32_MIN | 5, QColor(255, 255, 255)},
+                                                 {INT32_MIN | 13, QColor(51, 153, 255)},
+                                                 {INT32_MIN | 15, QColor(240, 240, 240)},
+                                                 {INT32_MIN | 24, QColor(255, 255, 225)}};
+    QString text = QString::fromLocal8Bit(ReadFileBytes(plain));
+    static const QRegularExpression Color(QStringLiteral("<Color>-?[0-9]+</Color>"));
+    qsizetype from = 0;
+    for (const auto &[value, rgb] : system) {
+        const QRegularExpressionMatch match = Color.match(text, from);
+        ASSERT_TRUE(match.hasMatch());
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     QStringLiteral("<Color>%1</Color>").arg(value));
+        from = match.capturedStart() + 1;
+    }
+    const QString chosen = WriteFile("system.xml", text.toLocal8Bit());
+
+    Run(&TfrmMain::LoadGraphsClick, chosen);
+    const TMarkerDefinition &marker = Window->StandardParameters().GetDataMarker(1);
+    EXPECT_EQ(marker.MarkerPen().color(), system[0].second);
+    EXPECT_EQ(marker.MarkerBrush().color(), system[1].second);
+    EXPECT_EQ(marker.LinePen().color(), system[2].second);
+    EXPECT_EQ(marker.LineBrush().color(), system[3].second);
+    const QString saved = Path("saved.xml");
+    Run(&TfrmMain::SaveGraphsClick, saved);
+    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(chosen));
+}
+
 TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
 {
     LoadLog(WriteFile("ascent.txt", EncodeLogLines(AscentLog())));
@@ -305,8 +342,14 @@ TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
 
     // Without an extension the name gets the default one: a Windows bitmap.
     Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph"));
+    EXPECT_EQ(Script.Requests().back().FilterIndex, 1);
     EXPECT_TRUE(ReadFileBytes(Path("graph.bmp")).startsWith("BM"));
     EXPECT_EQ(QImage(Path("graph.bmp"), "BMP").convertToFormat(QImage::Format_RGB32), time);
+    // With the PNG filter picked it gets the filter's: a PNG file.
+    Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("picked"), 2);
+    EXPECT_TRUE(ReadFileBytes(Path("picked.png")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(Path("picked.png"), "PNG").convertToFormat(QImage::Format_RGB32), time);
+    EXPECT_EQ(Window->SaveDialog().FilterIndex(), 1);
 
     Run(&TfrmMain::fraFileButtons1btnSaveImageClick, Path("graph.PNG"));
     EXPECT_TRUE(ReadFileBytes(Path("graph.PNG")).startsWith("\x89PNG"));

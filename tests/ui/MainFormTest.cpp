@@ -43,6 +43,8 @@ const QString Simulator = QStringLiteral(VENTREL_BIN_DIR "/kestrin-sim");
 const QString Configuration = QStringLiteral("1MR:TPUVVVVF");
 const QString CaptureLost = QStringLiteral(
     "Kestrin is no longer transmitting Configuration.  Please restart Kestrin and try again.");
+const QString ReceiverErrorText =
+    QStringLiteral("Kestrin error.  Please be sure CwGet is properly installed");
 
 TKestrinResult DataFrame(const QString &raw)
 {
@@ -349,20 +351,30 @@ TEST_F(MainForm, AnElevationTheLogCannotHoldStartsNothing)
     EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("high.txt"))));
 }
 
-TEST_F(MainForm, ReceiverErrorStopsTheRunOnce)
+TEST_F(MainForm, ReceiverErrorEndsACaptureOrARunOnce)
 {
     Window.reset();
     // A library that cannot be loaded: the receiver reports an error as soon
     // as it is started.
     Create({Dir.filePath(QStringLiteral("missing.so"))});
+    // During automatic capture: the capture ends and the page goes idle,
+    // free to leave or to try again.
+    Script.ExpectError();
+    Window->HardwareAutoConfigure();
+    ASSERT_TRUE(WaitFor([&] { return !Window->CapturingConfig(); }));
+    EXPECT_EQ(Script.Requests().back().Text, ReceiverErrorText);
+    EXPECT_EQ(ConfigureLed().State(), lsRed);
+    EXPECT_TRUE(Hardware().fraArrows1().arbLeft().Enabled());
+    EXPECT_FALSE(Hardware().fraArrows1().arbRight().Enabled());
+    EXPECT_TRUE(Window->fraMainControl().fraArrows().arbLeft().Enabled());
+
     ConfigureManually(Configuration);
     EnterElevation(QStringLiteral("0"));
     Script.ExpectSaveFile(Dir.filePath(QStringLiteral("run.txt")));
     Script.ExpectError();
     Window->RunClick();
     ASSERT_TRUE(WaitFor([&] { return !Window->Running(); }));
-    EXPECT_EQ(Script.Requests().back().Text,
-              QStringLiteral("Kestrin error.  Please be sure CwGet is properly installed"));
+    EXPECT_EQ(Script.Requests().back().Text, ReceiverErrorText);
     EXPECT_EQ(RunLed().State(), lsRed);
     EXPECT_TRUE(Window->fraMainControl().fraArrows().arbLeft().Enabled());
     // A report that was on its way before the stop says nothing new.

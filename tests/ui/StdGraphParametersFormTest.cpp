@@ -126,12 +126,13 @@ TEST(StdGraphParametersForm, PressureRangeAndIntervalMessages)
     EXPECT_EQ(RedEdits(dialog), QStringList({"EdtIndInterval", "edtIndMax1"}));
 
     // An interval that would need more gridlines than a graph draws is
-    // refused before it is stored; a coarser one passes.
-    EXPECT_EQ(refusal("100", "1000", "0.5"),
-              "Independent axis interval gives more than 1000 gridlines\r\n");
+    // refused before it is stored; a coarser one passes, 1,801 lines too.
+    EXPECT_EQ(refusal("100", "1000", "0.000000001"),
+              "Independent axis interval gives more than 100000 gridlines\r\n");
     EXPECT_DOUBLE_EQ(dialog.Parameters().PressureInterval(), 100.0);
-    dialog.EdtIndInterval->setText("1");
+    dialog.EdtIndInterval->setText("0.5");
     EXPECT_TRUE(dialog.Validate());
+    EXPECT_DOUBLE_EQ(dialog.Parameters().PressureInterval(), 0.5);
 }
 
 TEST(StdGraphParametersForm, NumbersUseTheSystemSeparatorAtTheTimeOfTheClick)
