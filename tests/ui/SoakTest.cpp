@@ -28,6 +28,23 @@ double ProcessCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+// The memory the program holds. Under AddressSanitizer the resident size
+// also holds the sanitizer's quarantine of freed blocks, which fills with
+// whatever the program frees and says nothing of what it keeps: there the
+// heap in use counts instead.
+int64_t MemoryInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return int64_t(__sanitizer_get_current_allocated_bytes());
+#else
+    return ResidentBytes();
+#endif
+}
+
 class Soak : public TRunHarness
 {
 };
@@ -63,7 +80,7 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
         [&] {
             const int n = recorded();
             if (n >= int(samples.size() + 1) * frames / 10)
-                samples.push_back({n, ResidentBytes()});
+                samples.push_back({n, MemoryInUse()});
             return n >= frames && Sim.state() == QProcess::NotRunning;
         },
         std::chrono::seconds(60 + 4 * frames / 100)))
@@ -74,7 +91,7 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
     ASSERT_TRUE(WaitFor([&] { return Window->dlvData().RightPane().LineCount() == total; },
                         std::chrono::seconds(60)));
     const double seconds = double(clock.elapsed()) / 1000.0;
-    samples.push_back({total, ResidentBytes()});
+    samples.push_back({total, MemoryInUse()});
     const double cpu = ProcessCpuSeconds() - cpuBefore;
     StopRun();
     ExpectLogComplete(log);
@@ -89,20 +106,15 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
     const double perFrame =
         double(last.Resident - first.Resident) / double(std::max(1, last.Frames - first.Frames));
     const QString line = Window->RecordedLines().constLast();
-    std::printf("soak: %d frames at %d/s (%d recorded) in %.1f s, %.1f CPU s; RSS %.1f MB at %d "
+    std::printf("soak: %d frames at %d/s (%d recorded) in %.1f s, %.1f CPU s; memory %.1f MB at %d "
                 "frames, %.1f MB at %d; %.0f bytes per frame (a log line is %lld characters)\n",
                 frames, rate, total, seconds, cpu, double(first.Resident) / 1e6, first.Frames,
                 double(last.Resident) / 1e6, last.Frames, perFrame,
                 static_cast<long long>(line.size()));
     for (const TSample &sample : samples)
-        std::printf("soak: %6d frames  RSS %8.1f MB\n", sample.Frames,
+        std::printf("soak: %6d frames  memory %8.1f MB\n", sample.Frames,
                     double(sample.Resident) / 1e6);
-#if defined(__SANITIZE_ADDRESS__)
-    // The sanitizer's quarantine and redzones multiply every allocation.
-    constexpr double Budget = 64 * 1024;
-#else
     constexpr double Budget = 8 * 1024;
-#endif
     EXPECT_LT(perFrame, Budget);
 }
 
