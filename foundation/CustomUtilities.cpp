@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -51,18 +50,46 @@ struct TCachedSettings
     TFormatSettings Settings;
 };
 
-// Digits of |value| at `precision` significant digits, and the position of
-// the decimal point (the number of integer digits; may be zero or negative).
-void SignificantDigits(double value, int precision, std::string &digits, int &pointPos)
+// The decimal digits of a finite `magnitude` (not negative) correctly rounded
+// to `precision` significant digits (1 to 17), ties to even, as printf's %e
+// gives them: exactly `precision` digits go to `digits`. Returns the position
+// of the decimal point (the number of integer digits; zero or negative for
+// magnitudes below 1).
+int RoundedDigits(double magnitude, int precision, char *digits)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, std::fabs(value));
-    digits.clear();
-    const char *p = buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits += *p;
-    pointPos = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+    char text[48];
+    // The shortest text that reads back as the double is also its correctly
+    // rounded text at any precision up to 15 that holds all of its digits:
+    // half a unit in the 15th digit is more than the double's own rounding
+    // error, so no other 15-digit decimal can be nearer. Only longer texts
+    // need the exact (slower) conversion at the precision; so do subnormal
+    // doubles, whose rounding error is larger.
+    std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    int count = 0;
+    const char *p = text;
+    auto collect = [&](int limit) {
+        count = 0;
+        for (p = text; *p != 'e'; ++p)
+            if (*p != '.') {
+                if (count == limit)
+                    return false;
+                digits[count++] = *p;
+            }
+        return true;
+    };
+    *written.ptr = '\0';
+    const bool normal = magnitude == 0.0 || magnitude >= std::numeric_limits<double>::min();
+    if (precision > 15 || !normal || !collect(precision)) {
+        written = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
+                                precision - 1);
+        *written.ptr = '\0';
+        collect(precision);
+    }
+    std::fill(digits + count, digits + precision, '0');
+    int exponent = 0;
+    std::from_chars(p[1] == '+' ? p + 2 : p + 1, written.ptr, exponent);
+    return exponent + 1;
 }
 
 } // namespace
@@ -90,6 +117,7 @@ const TFormatSettings &GetSystemFormatSettings()
         s.DecimalSeparator = point.isEmpty() ? QLatin1Char('.') : point.at(0);
         s.LongTimeFormat = WithoutTimeZone(s.TimeLocale.timeFormat(QLocale::LongFormat));
         s.ShortTimeFormat = WithoutTimeZone(s.TimeLocale.timeFormat(QLocale::ShortFormat));
+        s.LongTimePattern = TTimePattern::Compile(s.LongTimeFormat, s.TimeLocale);
         cache.NumberName.assign(numberName);
         cache.TimeName.assign(timeName);
         cache.Settings = s;
@@ -115,53 +143,55 @@ QString FormatFixed(double value, int decimals, const TFormatSettings &settings)
     if (!std::isfinite(value))
         return NonFinite(value);
     decimals = std::clamp(decimals, 0, 30);
-    std::string digits;
-    int pointPos = 0;
-    SignificantDigits(value, 15, digits, pointPos);
+    // The value at 15 significant digits first, then that decimal text
+    // rounded at the requested decimal, halves away from zero.
+    char digits[15];
+    int pointPos = RoundedDigits(std::fabs(value), 15, digits);
     if (pointPos > 15) // more integer digits than the precision holds
         return FormatGeneral(value, 15, settings);
-    if (pointPos < 1) {
-        digits.insert(0, std::string(1 - pointPos, '0'));
-        pointPos = 1;
-    }
-    const size_t keep = size_t(pointPos + decimals);
-    bool roundUp = false;
-    if (keep < digits.size()) {
-        roundUp = digits[keep] >= '5';
-        digits.resize(keep);
-    } else {
-        digits.append(keep - digits.size(), '0');
-    }
-    if (roundUp) {
-        int i = int(digits.size()) - 1;
-        for (; i >= 0; --i) {
-            if (digits[i] == '9') {
-                digits[i] = '0';
-            } else {
-                ++digits[i];
-                break;
-            }
-        }
-        if (i < 0) {
-            digits.insert(digits.begin(), '1');
+    // Digit i of the text "0.000ddd" or "ddd.ddd": zeros in front of the
+    // significant digits for magnitudes below 1, zeros after them.
+    const int lead = pointPos < 1 ? 1 - pointPos : 0;
+    pointPos += lead;
+    auto digitAt = [&](int i) {
+        i -= lead;
+        return i >= 0 && i < 15 ? digits[i] : '0';
+    };
+    const int keep = pointPos + decimals; // at most 45
+    char kept[48];
+    for (int i = 0; i < keep; ++i)
+        kept[i + 1] = digitAt(i);
+    char *first = kept + 1;
+    if (digitAt(keep) >= '5') {
+        int i = keep - 1;
+        for (; i >= 0 && first[i] == '9'; --i)
+            first[i] = '0';
+        if (i >= 0) {
+            ++first[i];
+        } else {
+            *--first = '1';
             ++pointPos;
         }
     }
-    std::string integer = digits.substr(0, pointPos);
-    const std::string fraction = digits.substr(pointPos);
-    const size_t firstNonZero = integer.find_first_not_of('0');
-    integer = firstNonZero == std::string::npos ? "0" : integer.substr(firstNonZero);
-    const bool isZero = digits.find_first_not_of('0') == std::string::npos;
+    char *end = kept + 1 + keep;
+    const bool isZero = std::all_of(first, end, [](char c) { return c == '0'; });
+    char *integer = first;
+    while (integer < first + pointPos - 1 && *integer == '0')
+        ++integer;
 
-    QString result;
-    result.reserve(int(integer.size() + fraction.size() + 2));
+    char text[56];
+    char *out = text;
     if (value < 0 && !isZero)
-        result += QLatin1Char('-');
-    result += QLatin1String(integer.data(), qsizetype(integer.size()));
+        *out++ = '-';
+    out = std::copy(integer, first + pointPos, out);
+    const qsizetype separatorAt = out - text;
     if (decimals > 0) {
-        result += settings.DecimalSeparator;
-        result += QLatin1String(fraction.data(), qsizetype(fraction.size()));
+        *out++ = '.';
+        out = std::copy(first + pointPos, end, out);
     }
+    QString result = QString::fromLatin1(text, out - text);
+    if (decimals > 0)
+        result[separatorAt] = settings.DecimalSeparator;
     return result;
 }
 
@@ -177,42 +207,47 @@ QString FormatGeneral(double value, int precision, const TFormatSettings &settin
     if (value == 0.0)
         return QStringLiteral("0");
     precision = std::clamp(precision, 1, 17);
-    std::string digits;
-    int pointPos = 0;
-    SignificantDigits(value, precision, digits, pointPos);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    if (digits == "0")
+    char digits[17];
+    const int pointPos = RoundedDigits(std::fabs(value), precision, digits);
+    int count = precision;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    if (count == 1 && digits[0] == '0')
         return QStringLiteral("0");
 
-    QString result;
+    // Written with '.', which becomes the system separator at the end.
+    char text[64];
+    char *out = text;
+    qsizetype separatorAt = -1;
     if (value < 0)
-        result += QLatin1Char('-');
+        *out++ = '-';
     if (pointPos > precision || std::fabs(value) < 1e-5) {
-        result += QLatin1Char(digits[0]);
-        if (digits.size() > 1) {
-            result += settings.DecimalSeparator;
-            result += QLatin1String(digits.data() + 1, qsizetype(digits.size() - 1));
+        *out++ = digits[0];
+        if (count > 1) {
+            separatorAt = out - text;
+            *out++ = '.';
+            out = std::copy(digits + 1, digits + count, out);
         }
-        result += QLatin1Char('E');
-        result += QString::number(pointPos - 1);
-        return result;
+        *out++ = 'E';
+        out = std::to_chars(out, text + sizeof text, pointPos - 1).ptr;
+    } else if (pointPos <= 0) {
+        *out++ = '0';
+        separatorAt = out - text;
+        *out++ = '.';
+        out = std::fill_n(out, -pointPos, '0');
+        out = std::copy(digits, digits + count, out);
+    } else if (count <= pointPos) {
+        out = std::copy(digits, digits + count, out);
+        out = std::fill_n(out, pointPos - count, '0');
+    } else {
+        out = std::copy(digits, digits + pointPos, out);
+        separatorAt = out - text;
+        *out++ = '.';
+        out = std::copy(digits + pointPos, digits + count, out);
     }
-    if (pointPos <= 0) {
-        result += QLatin1Char('0');
-        result += settings.DecimalSeparator;
-        result += QString(-pointPos, QLatin1Char('0'));
-        result += QLatin1String(digits.data(), qsizetype(digits.size()));
-        return result;
-    }
-    if (int(digits.size()) <= pointPos) {
-        result += QLatin1String(digits.data(), qsizetype(digits.size()));
-        result += QString(pointPos - int(digits.size()), QLatin1Char('0'));
-        return result;
-    }
-    result += QLatin1String(digits.data(), pointPos);
-    result += settings.DecimalSeparator;
-    result += QLatin1String(digits.data() + pointPos, qsizetype(digits.size()) - pointPos);
+    QString result = QString::fromLatin1(text, out - text);
+    if (separatorAt >= 0)
+        result[separatorAt] = settings.DecimalSeparator;
     return result;
 }
 
@@ -397,8 +432,110 @@ QString FormatLongTime(double days, const TFormatSettings &settings)
     qint64 dayCount = 0;
     qint64 msecs = 0;
     SplitDays(days, dayCount, msecs);
+    if (settings.LongTimePattern.Usable)
+        return settings.LongTimePattern.Format(int(msecs));
     return settings.TimeLocale.toString(QTime::fromMSecsSinceStartOfDay(int(msecs)),
                                         settings.LongTimeFormat);
+}
+
+TTimePattern TTimePattern::Compile(const QString &format, const QLocale &locale)
+{
+    TTimePattern pattern;
+    if (locale.zeroDigit() != QLatin1String("0") || format.contains(QLatin1Char('\'')))
+        return pattern;
+    const QTime morning(0, 0), afternoon(12, 0);
+    auto text = [&](const QString &am, const QString &pm) {
+        if (pattern.Parts.empty() || pattern.Parts.back().Kind != tkText)
+            pattern.Parts.push_back({tkText, {}, {}});
+        pattern.Parts.back().Am += am;
+        pattern.Parts.back().Pm += pm;
+    };
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        if (!c.isLetter()) {
+            text(QString(c), QString(c));
+            ++i;
+            continue;
+        }
+        const char16_t letter = c.unicode();
+        if ((letter == u'A' || letter == u'a') && run == 1) {
+            // "A", "a", or with a following "P"/"p": written by QLocale
+            // itself, once for the morning and once for the afternoon.
+            const qsizetype length =
+                i + 1 < format.size() && format[i + 1].toLower() == QLatin1Char('p') ? 2 : 1;
+            const QString token = format.mid(i, length);
+            text(locale.toString(morning, token), locale.toString(afternoon, token));
+            pattern.TwelveHour = true;
+            i += length;
+            continue;
+        }
+        if (run > 2)
+            return {};
+        TKind kind;
+        switch (letter) {
+        case u'h':
+            kind = run == 1 ? tkHour : tkHour2;
+            break;
+        case u'H':
+            kind = run == 1 ? tkHour24 : tkHour24x2;
+            break;
+        case u'm':
+            kind = run == 1 ? tkMinute : tkMinute2;
+            break;
+        case u's':
+            kind = run == 1 ? tkSecond : tkSecond2;
+            break;
+        default:
+            return {};
+        }
+        pattern.Parts.push_back({kind, {}, {}});
+        i += run;
+    }
+    pattern.Usable = true;
+    return pattern;
+}
+
+QString TTimePattern::Format(int msecs) const
+{
+    const int hour = msecs / 3600000;
+    const int minute = msecs / 60000 % 60;
+    const int second = msecs / 1000 % 60;
+    const bool afternoon = hour >= 12;
+    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+    QString result;
+    result.reserve(16);
+    auto number = [&](int value, bool twoDigits) {
+        if (twoDigits || value >= 10)
+            result += QLatin1Char(char('0' + value / 10));
+        result += QLatin1Char(char('0' + value % 10));
+    };
+    for (const TPart &part : Parts) {
+        switch (part.Kind) {
+        case tkText:
+            result += afternoon ? part.Pm : part.Am;
+            break;
+        case tkHour:
+        case tkHour2:
+            number(TwelveHour ? hour12 : hour, part.Kind == tkHour2);
+            break;
+        case tkHour24:
+        case tkHour24x2:
+            number(hour, part.Kind == tkHour24x2);
+            break;
+        case tkMinute:
+        case tkMinute2:
+            number(minute, part.Kind == tkMinute2);
+            break;
+        case tkSecond:
+        case tkSecond2:
+            number(second, part.Kind == tkSecond2);
+            break;
+        }
+    }
+    return result;
 }
 
 QString FormatFileStamp(const QDateTime &dateTime)
