@@ -235,8 +235,9 @@ TEST(FormattingEquivalence, TimeOfDayInEveryLocale)
         const TFormatSettings &settings = GetSystemFormatSettings();
         // The locales of the program's tests take the fast path.
         if (std::strncmp(locale, "en_US", 5) == 0 || std::strncmp(locale, "de_DE", 5) == 0 ||
-            std::strcmp(locale, "C") == 0)
+            std::strcmp(locale, "C") == 0) {
             EXPECT_TRUE(settings.LongTimePattern.Usable) << locale;
+        }
         int failures = 0;
         for (int msecs = 0; msecs < 86400000; msecs += 997) {
             const QString expected = settings.TimeLocale.toString(
