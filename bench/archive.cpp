@@ -81,9 +81,14 @@ void ConvertArchive(benchmark::State &state)
         state.SkipWithError("cannot write the flights");
         return;
     }
-    std::vector<std::string> arguments = {VENTREL_BIN_DIR "/ventrel-render", "--out-dir",
-                                          outputs.toStdString(), "--report", "--csv", "--skewt",
-                                          "--size", "1000x800"};
+    std::vector<std::string> arguments = {VENTREL_BIN_DIR "/ventrel-render",
+                                          "--out-dir",
+                                          outputs.toStdString(),
+                                          "--report",
+                                          "--csv",
+                                          "--skewt",
+                                          "--size",
+                                          "1000x800"};
     for (const QString &flight : flights)
         arguments.push_back(flight.toStdString());
     std::vector<char *> argv;

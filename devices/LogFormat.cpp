@@ -41,8 +41,12 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
     for (int c = 1; c <= KestrinChannels; ++c)
         result.SetValue(c, NoValue);
 
-    const TFormatSettings settings = GetSystemFormatSettings();
+    const TFormatSettings &settings = GetSystemFormatSettings();
     const QStringView text(line);
+    // A field as a QString that borrows the line's characters: no copy.
+    auto borrowed = [](QStringView field) {
+        return QString::fromRawData(field.data(), field.size());
+    };
     qsizetype pos = 0;
     bool fieldsLeft = true;
     // The next tab-separated field; false when the line has no more.
@@ -59,7 +63,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
     QStringView field;
     double time = 0.0;
     nextField(field);
-    if (!TryStrToFloatSystem(field.toString(), time, settings) || !IsCalendarTime(time))
+    if (!TryStrToFloatSystem(borrowed(field), time, settings) || !IsCalendarTime(time))
         return;
     result.SetTime(time);
     if (!nextField(field)) // the time of day: written for people, not read
@@ -74,7 +78,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
             return; // a line short of a field tells nothing reliable
         if (field == u"Error")
             continue;
-        if (!TryStrToFloatSystem(field.toString(), values[size_t(c - 1)], settings))
+        if (!TryStrToFloatSystem(borrowed(field), values[size_t(c - 1)], settings))
             return;
     }
     for (int c = 1; c <= KestrinChannels; ++c)

@@ -55,41 +55,89 @@ struct TCachedSettings
 // gives them: exactly `precision` digits go to `digits`. Returns the position
 // of the decimal point (the number of integer digits; zero or negative for
 // magnitudes below 1).
+//
+// The shortest text that reads back as the double (S, at most 17 digits) is
+// within half a unit in the last place of the double's exact value. For a
+// normal double and a precision up to 15 that is less than 0.111 of a unit
+// in the precision's last digit, so:
+// - an S that fits the precision is the correctly rounded text itself;
+// - an S that does not is rounded as its exact value is, unless the digits
+//   it drops lie within 0.111 of a half (0.38 to 0.62 of a unit).
+// Only that last case, higher precisions and subnormal doubles need the
+// exact (slower) conversion at the precision.
 int RoundedDigits(double magnitude, int precision, char *digits)
 {
-    char text[48];
-    // The shortest text that reads back as the double is also its correctly
-    // rounded text at any precision up to 15 that holds all of its digits:
-    // half a unit in the 15th digit is more than the double's own rounding
-    // error, so no other 15-digit decimal can be nearer. Only longer texts
-    // need the exact (slower) conversion at the precision; so do subnormal
-    // doubles, whose rounding error is larger.
-    std::to_chars_result written =
-        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
-    int count = 0;
-    const char *p = text;
-    auto collect = [&](int limit) {
-        count = 0;
-        for (p = text; *p != 'e'; ++p)
-            if (*p != '.') {
-                if (count == limit)
-                    return false;
-                digits[count++] = *p;
-            }
-        return true;
-    };
-    *written.ptr = '\0';
-    const bool normal = magnitude == 0.0 || magnitude >= std::numeric_limits<double>::min();
-    if (precision > 15 || !normal || !collect(precision)) {
-        written = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
-                                precision - 1);
-        *written.ptr = '\0';
-        collect(precision);
+    // Quickest: a decimal D = N / 10^k with at most `precision` digits that
+    // reads back as the double is the correctly rounded text for the same
+    // reason as S above. Most measured values are such decimals.
+    static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (precision <= 15 && magnitude >= 1e-7 && magnitude < 1e15) {
+        int binaryExponent = 0;
+        std::frexp(magnitude, &binaryExponent);
+        // The number of integer digits, or one less.
+        const int integerDigits = int(std::floor((binaryExponent - 1) * 0.3010299956639812)) + 1;
+        int k = std::max(precision - integerDigits, 0);
+        double n = std::nearbyint(magnitude * Powers[k]);
+        if (n >= Powers[precision] && k > 0)
+            n = std::nearbyint(magnitude * Powers[--k]);
+        if (n >= 1 && n < Powers[precision] && n / Powers[k] == magnitude) {
+            auto whole = uint64_t(n);
+            char reversed[16];
+            int count = 0;
+            for (; whole > 0; whole /= 10)
+                reversed[count++] = char('0' + whole % 10);
+            std::reverse_copy(reversed, reversed + count, digits);
+            std::fill(digits + count, digits + precision, '0');
+            return count - k;
+        }
     }
-    std::fill(digits + count, digits + precision, '0');
-    int exponent = 0;
-    std::from_chars(p[1] == '+' ? p + 2 : p + 1, written.ptr, exponent);
-    return exponent + 1;
+    char text[48];
+    char shortest[17];
+    int count = 0;
+    auto collect = [&](const char *end, char *into) {
+        const char *p = text;
+        count = 0;
+        for (; p < end && *p != 'e'; ++p)
+            if (*p != '.')
+                into[count++] = *p;
+        int exponent = 0;
+        std::from_chars(p[1] == '+' ? p + 2 : p + 1, end, exponent);
+        return exponent + 1;
+    };
+    const bool normal = magnitude == 0.0 || magnitude >= std::numeric_limits<double>::min();
+    if (precision <= 15 && normal) {
+        const char *end =
+            std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific).ptr;
+        int pointPos = collect(end, shortest);
+        if (count <= precision) {
+            std::copy(shortest, shortest + count, digits);
+            std::fill(digits + count, digits + precision, '0');
+            return pointPos;
+        }
+        const int dropped = (shortest[precision] - '0') * 10 +
+                            (precision + 1 < count ? shortest[precision + 1] - '0' : 0);
+        if (dropped < 38 || dropped >= 62) {
+            std::copy(shortest, shortest + precision, digits);
+            if (dropped >= 62) {
+                int i = precision - 1;
+                for (; i >= 0 && digits[i] == '9'; --i)
+                    digits[i] = '0';
+                if (i >= 0) {
+                    ++digits[i];
+                } else {
+                    digits[0] = '1';
+                    ++pointPos;
+                }
+            }
+            return pointPos;
+        }
+    }
+    const char *end = std::to_chars(text, text + sizeof text, magnitude,
+                                    std::chars_format::scientific, precision - 1)
+                          .ptr;
+    return collect(end, digits);
 }
 
 } // namespace
@@ -138,17 +186,17 @@ QString FormatFixed(double value, int decimals)
     return FormatFixed(value, decimals, GetSystemFormatSettings());
 }
 
-QString FormatFixed(double value, int decimals, const TFormatSettings &settings)
+// The fixed-point text of a finite value with `decimals` (0 to 30) decimals
+// and '.' as the separator, into `text` (56 characters); returns its length,
+// or 0 when the value has more integer digits than the precision holds.
+static int FixedText(double value, int decimals, char *text)
 {
-    if (!std::isfinite(value))
-        return NonFinite(value);
-    decimals = std::clamp(decimals, 0, 30);
     // The value at 15 significant digits first, then that decimal text
     // rounded at the requested decimal, halves away from zero.
     char digits[15];
     int pointPos = RoundedDigits(std::fabs(value), 15, digits);
-    if (pointPos > 15) // more integer digits than the precision holds
-        return FormatGeneral(value, 15, settings);
+    if (pointPos > 15)
+        return 0;
     // Digit i of the text "0.000ddd" or "ddd.ddd": zeros in front of the
     // significant digits for magnitudes below 1, zeros after them.
     const int lead = pointPos < 1 ? 1 - pointPos : 0;
@@ -179,20 +227,42 @@ QString FormatFixed(double value, int decimals, const TFormatSettings &settings)
     while (integer < first + pointPos - 1 && *integer == '0')
         ++integer;
 
-    char text[56];
     char *out = text;
     if (value < 0 && !isZero)
         *out++ = '-';
     out = std::copy(integer, first + pointPos, out);
-    const qsizetype separatorAt = out - text;
     if (decimals > 0) {
         *out++ = '.';
         out = std::copy(first + pointPos, end, out);
     }
-    QString result = QString::fromLatin1(text, out - text);
-    if (decimals > 0)
-        result[separatorAt] = settings.DecimalSeparator;
+    return int(out - text);
+}
+
+QString FormatFixed(double value, int decimals, const TFormatSettings &settings)
+{
+    QString result;
+    AppendFixed(result, value, decimals, settings);
     return result;
+}
+
+void AppendFixed(QString &text, double value, int decimals, const TFormatSettings &settings)
+{
+    if (!std::isfinite(value)) {
+        text += NonFinite(value);
+        return;
+    }
+    decimals = std::clamp(decimals, 0, 30);
+    char fixed[56];
+    const int length = FixedText(value, decimals, fixed);
+    if (length == 0) {
+        text += FormatGeneral(value, 15, settings);
+        return;
+    }
+    const qsizetype start = text.size();
+    text.resize(start + length);
+    QChar *out = text.data() + start;
+    for (int i = 0; i < length; ++i)
+        out[i] = fixed[i] == '.' ? settings.DecimalSeparator : QLatin1Char(fixed[i]);
 }
 
 QString FormatGeneral(double value, int precision)

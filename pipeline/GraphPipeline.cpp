@@ -45,13 +45,25 @@ QString GraphCaption(TGraphType type)
     }
 }
 
+namespace {
+
+// Pads the cell of `length` characters just appended to `row`.
+void PadDataListCell(QString &row, qsizetype length)
+{
+    static const QLatin1String blanks("          ");
+    static_assert(DataListCellWidth == 10);
+    if (length < DataListCellWidth)
+        row.append(blanks.left(DataListCellWidth - length));
+    else
+        row += QLatin1Char(' ');
+}
+
+} // namespace
+
 void AppendDataListCell(QString &row, const QString &cell)
 {
     row += cell;
-    if (cell.size() < DataListCellWidth)
-        row += QString(DataListCellWidth - cell.size(), QLatin1Char(' '));
-    else
-        row += QLatin1Char(' ');
+    PadDataListCell(row, cell.size());
 }
 
 // The view packets and flags of one cycle.
@@ -147,19 +159,26 @@ QStringList TGraphPipeline::HeadingLines() const
 QString TGraphPipeline::RowText(const TDataPacket &packet, const TFormatSettings &settings) const
 {
     QString row;
-    row.reserve(DataListCellWidth * qsizetype(FColumns.size() + 3));
+    row.reserve(DataListCellWidth * qsizetype(FColumns.size() + 4));
+    // Each number is written straight into the row and padded there, as
+    // AppendDataListCell pads a cell.
+    auto number = [&](double value, int decimals) {
+        const qsizetype start = row.size();
+        AppendFixed(row, value, decimals, settings);
+        PadDataListCell(row, row.size() - start);
+    };
     for (const auto &[channel, decimals] : FColumns) {
         const double value = packet.Value(channel);
-        AppendDataListCell(row, IsNoValue(value) ? QStringLiteral("Error")
-                                                 : FormatFixed(value, decimals, settings));
+        if (IsNoValue(value))
+            AppendDataListCell(row, QStringLiteral("Error"));
+        else
+            number(value, decimals);
     }
     // Formatted whether or not they were derived: an unset value shows as 0.
-    AppendDataListCell(row, FormatFixed(packet.Dewpoint(), 1, settings));
+    number(packet.Dewpoint(), 1);
     const bool feet = FLengthUnit == luFeet;
-    AppendDataListCell(row,
-                       FormatFixed(feet ? packet.AltitudeFeet() : packet.Altitude(), 0, settings));
-    AppendDataListCell(row,
-                       FormatFixed(feet ? packet.RiseRateFeet() : packet.RiseRate(), 0, settings));
+    number(feet ? packet.AltitudeFeet() : packet.Altitude(), 0);
+    number(feet ? packet.RiseRateFeet() : packet.RiseRate(), 0);
     return row;
 }
 
@@ -274,7 +293,7 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
 void TGraphPipeline::AddFrame(const TKestrinResult &frame, TCycleState &state,
                               const TFormatSettings &settings)
 {
-    TDataPacket packet = MakeDataPacket(frame, FBase);
+    TDataPacket packet = MakeDataPacket(frame, FBase, settings);
     AdvanceBase(FBase, packet);
     state.Append.TimeTexts << packet.TimeText();
     state.Append.RowTexts << RowText(packet, settings);
@@ -376,7 +395,7 @@ void TGraphPipeline::ApplyParameters(TGraphType type, bool newRun, TCycleOutput 
 void TGraphPipeline::RedrawChanged(TCycleOutput &output)
 {
     for (TGraphType type : GraphTypes) {
-        if (!FChanged[type])
+        if (!FChanged[type] || !FDrawing[type])
             continue;
         // Not retried every cycle when it fails: the next change tries again.
         FChanged[type] = false;

@@ -65,6 +65,9 @@ class TGraphPipeline
     void RedrawChanged(TCycleOutput &output);
     // The graph needs drawing again (it has a new screen target).
     void Invalidate(TGraphType type);
+    // A graph whose drawing is off still takes its settings and packets but
+    // is not redrawn, for a caller that wants no picture of it. On at first.
+    void SetDrawing(TGraphType type, bool on) { FDrawing[type] = on; }
 
     // Adds `message` to `errors` unless the same step (`key`) reported the
     // same message last time and has not succeeded since.
@@ -123,6 +126,7 @@ class TGraphPipeline
     // already has that cycle's packets and must not get them twice.
     std::array<int32_t, 3> FGraphCounts{0, 0, 0};
     std::array<bool, 3> FChanged{true, true, true};
+    std::array<bool, 3> FDrawing{true, true, true};
     // The channels that have a list column, with their decimal places.
     std::vector<std::pair<int, int>> FColumns;
     QHash<QString, QString> FLastErrors;

@@ -142,17 +142,36 @@ QString ReferenceFixed(double value, int decimals, QChar separator)
 // values whose 15-digit text ends in 5 or 9s.
 std::vector<double> EdgeValues()
 {
-    std::vector<double> values{0.0,     -0.0,    0.5,      1.5,         2.5,
-                               -2.5,    0.125,   2.675,    9.95,        99.95,
-                               -0.04,   0.05,    1e-300,   5e-324,      1e15,
-                               1e16,    1e17,    1e22,     1.7e308,     999999999999999.0,
-                               9.5e14,  -9999.0, 46363.54583333333, 0.1 + 0.2};
+    std::vector<double> values{0.0,
+                               -0.0,
+                               0.5,
+                               1.5,
+                               2.5,
+                               -2.5,
+                               0.125,
+                               2.675,
+                               9.95,
+                               99.95,
+                               -0.04,
+                               0.05,
+                               1e-300,
+                               5e-324,
+                               1e15,
+                               1e16,
+                               1e17,
+                               1e22,
+                               1.7e308,
+                               999999999999999.0,
+                               9.5e14,
+                               -9999.0,
+                               46363.54583333333,
+                               0.1 + 0.2};
     for (int decimals = 0; decimals <= 6; ++decimals) {
         const double unit = std::pow(10.0, -decimals);
         for (int k = -2000; k <= 2000; k += 7) {
             const double tie = (k + 0.5) * unit;
-            values.insert(values.end(), {tie, std::nextafter(tie, 1e300),
-                                         std::nextafter(tie, -1e300), k * unit});
+            values.insert(values.end(),
+                          {tie, std::nextafter(tie, 1e300), std::nextafter(tie, -1e300), k * unit});
         }
     }
     for (double scale = 1e-7; scale < 1e17; scale *= 10)
@@ -191,8 +210,8 @@ void ExpectSameNumbers(const char *locale, const std::vector<double> &values)
             const QString expected = ReferenceFixed(v, decimals, separator);
             const QString actual = FormatFixed(v, decimals);
             if (actual != expected && ++failures <= 10)
-                ADD_FAILURE() << locale << " FormatFixed(" << std::hexfloat << v << ", "
-                              << decimals << "): " << actual.toStdString() << " instead of "
+                ADD_FAILURE() << locale << " FormatFixed(" << std::hexfloat << v << ", " << decimals
+                              << "): " << actual.toStdString() << " instead of "
                               << expected.toStdString();
         }
         for (int precision : {10, 15, 17}) {
