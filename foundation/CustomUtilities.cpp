@@ -10,17 +10,39 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
-// The locale name that applies to one category (LC_NUMERIC or LC_TIME), as
-// the raw environment bytes: no allocation on the hot path.
-std::string_view LocaleNameFor(const char *category)
+// The locale names that apply to numbers and to times, as the raw
+// environment bytes: LC_ALL, else LC_NUMERIC or LC_TIME, else LANG. One pass
+// over the environment and no allocation: this runs for every log line.
+void LocaleNames(std::string_view &numberName, std::string_view &timeName)
 {
-    for (const char *name : {"LC_ALL", category, "LANG"})
-        if (const char *v = std::getenv(name); v && *v)
-            return v;
-    return {};
+    // The first entry of a name counts, as for getenv; an empty one is unset.
+    const char *all = nullptr, *numeric = nullptr, *time = nullptr, *lang = nullptr;
+    for (char **entry = environ; *entry; ++entry) {
+        const char *e = *entry;
+        if (e[0] != 'L')
+            continue;
+        auto value = [e](const char *name, const char *&into) {
+            const size_t length = std::strlen(name);
+            if (!into && std::strncmp(e, name, length) == 0 && e[length] == '=')
+                into = e + length + 1;
+        };
+        value("LC_ALL", all);
+        value("LC_NUMERIC", numeric);
+        value("LC_TIME", time);
+        value("LANG", lang);
+    }
+    auto first = [](std::initializer_list<const char *> names) {
+        for (const char *v : names)
+            if (v && *v)
+                return std::string_view(v);
+        return std::string_view();
+    };
+    numberName = first({all, numeric, lang});
+    timeName = first({all, time, lang});
 }
 
 QLocale LocaleFromName(std::string_view raw)
@@ -65,33 +87,54 @@ struct TCachedSettings
 //   it drops lie within 0.111 of a half (0.38 to 0.62 of a unit).
 // Only that last case, higher precisions and subnormal doubles need the
 // exact (slower) conversion at the precision.
-int RoundedDigits(double magnitude, int precision, char *digits)
+// The decimal digits of n, most significant first; returns their count.
+int IntegerDigits(uint64_t n, char *digits)
 {
-    // Quickest: a decimal D = N / 10^k with at most `precision` digits that
-    // reads back as the double is the correctly rounded text for the same
-    // reason as S above. Most measured values are such decimals.
+    char reversed[20];
+    int count = 0;
+    do {
+        reversed[count++] = char('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    std::reverse_copy(reversed, reversed + count, digits);
+    return count;
+}
+
+// Quickest: a decimal D = n / 10^k with at most `precision` digits (k from
+// 0 to 22) that reads back as the double is its correctly rounded text for
+// the same reason as S below. Most measured values are such decimals. False
+// when none is found this way.
+bool ShortDecimal(double magnitude, int precision, uint64_t &n, int &k)
+{
     static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (precision <= 15 && magnitude >= 1e-7 && magnitude < 1e15) {
-        int binaryExponent = 0;
-        std::frexp(magnitude, &binaryExponent);
-        // The number of integer digits, or one less.
-        const int integerDigits = int(std::floor((binaryExponent - 1) * 0.3010299956639812)) + 1;
-        int k = std::max(precision - integerDigits, 0);
-        double n = std::nearbyint(magnitude * Powers[k]);
-        if (n >= Powers[precision] && k > 0)
-            n = std::nearbyint(magnitude * Powers[--k]);
-        if (n >= 1 && n < Powers[precision] && n / Powers[k] == magnitude) {
-            auto whole = uint64_t(n);
-            char reversed[16];
-            int count = 0;
-            for (; whole > 0; whole /= 10)
-                reversed[count++] = char('0' + whole % 10);
-            std::reverse_copy(reversed, reversed + count, digits);
-            std::fill(digits + count, digits + precision, '0');
-            return count - k;
-        }
+    if (precision > 15 || !(magnitude >= 1e-7 && magnitude < 1e15))
+        return false;
+    int binaryExponent = 0;
+    std::frexp(magnitude, &binaryExponent);
+    // The number of integer digits, or one less.
+    const int integerDigits = int(std::floor((binaryExponent - 1) * 0.3010299956639812)) + 1;
+    k = std::max(precision - integerDigits, 0);
+    double scaled = std::nearbyint(magnitude * Powers[k]);
+    if (scaled >= Powers[precision] && k > 0)
+        scaled = std::nearbyint(magnitude * Powers[--k]);
+    // Exact: scaled is an integer below 2^53 and Powers[k] a double exactly,
+    // so the division is the double nearest to D.
+    if (!(scaled >= 1 && scaled < Powers[precision] && scaled / Powers[k] == magnitude))
+        return false;
+    n = uint64_t(scaled);
+    return true;
+}
+
+int RoundedDigits(double magnitude, int precision, char *digits)
+{
+    uint64_t n = 0;
+    int k = 0;
+    if (ShortDecimal(magnitude, precision, n, k)) {
+        const int count = IntegerDigits(n, digits);
+        std::fill(digits + count, digits + precision, '0');
+        return count - k;
     }
     char text[48];
     char shortest[17];
@@ -155,8 +198,8 @@ const TFormatSettings &GetSystemFormatSettings()
     // Built afresh whenever the environment names another locale; the cache
     // only saves rebuilding identical settings on every number.
     thread_local TCachedSettings cache;
-    const std::string_view numberName = LocaleNameFor("LC_NUMERIC");
-    const std::string_view timeName = LocaleNameFor("LC_TIME");
+    std::string_view numberName, timeName;
+    LocaleNames(numberName, timeName);
     if (!cache.Valid || cache.NumberName != numberName || cache.TimeName != timeName) {
         TFormatSettings s;
         s.NumberLocale = LocaleFromName(numberName);
@@ -193,6 +236,53 @@ static int FixedText(double value, int decimals, char *text)
 {
     // The value at 15 significant digits first, then that decimal text
     // rounded at the requested decimal, halves away from zero.
+    uint64_t n = 0;
+    int k = 0;
+    if (ShortDecimal(std::fabs(value), 15, n, k)) {
+        // The value is n / 10^k; rounding at a decimal adds half of the
+        // last kept unit and cuts.
+        if (k > decimals) {
+            static constexpr uint64_t Units[] = {1,
+                                                 10,
+                                                 100,
+                                                 1000,
+                                                 10000,
+                                                 100000,
+                                                 1000000,
+                                                 10000000,
+                                                 100000000,
+                                                 1000000000,
+                                                 10000000000,
+                                                 100000000000,
+                                                 1000000000000,
+                                                 10000000000000,
+                                                 100000000000000,
+                                                 1000000000000000,
+                                                 10000000000000000,
+                                                 100000000000000000,
+                                                 1000000000000000000};
+            const int drop = k - decimals;
+            n = drop > 18 ? 0 : (n + 5 * Units[drop - 1]) / Units[drop];
+            k = decimals;
+        }
+        char digits[20];
+        const int count = IntegerDigits(n, digits);
+        char *out = text;
+        if (value < 0 && n != 0)
+            *out++ = '-';
+        if (count > k)
+            out = std::copy(digits, digits + count - k, out);
+        else
+            *out++ = '0';
+        if (decimals > 0) {
+            *out++ = '.';
+            if (count < k)
+                out = std::fill_n(out, k - count, '0');
+            out = std::copy(digits + std::max(count - k, 0), digits + count, out);
+            out = std::fill_n(out, decimals - k, '0');
+        }
+        return int(out - text);
+    }
     char digits[15];
     int pointPos = RoundedDigits(std::fabs(value), 15, digits);
     if (pointPos > 15)

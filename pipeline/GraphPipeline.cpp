@@ -122,6 +122,12 @@ void TGraphPipeline::ReportSuccess(const QString &key)
     FLastErrors.remove(key);
 }
 
+void TGraphPipeline::ReservePackets(size_t frames)
+{
+    FAllPackets.reserve(frames);
+    FGoodPackets.reserve(frames);
+}
+
 void TGraphPipeline::Invalidate(TGraphType type)
 {
     FChanged[type] = true;

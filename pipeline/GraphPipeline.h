@@ -65,6 +65,9 @@ class TGraphPipeline
     void RedrawChanged(TCycleOutput &output);
     // The graph needs drawing again (it has a new screen target).
     void Invalidate(TGraphType type);
+    // Room for a run of `frames` packets, for a caller that knows the count:
+    // the packet lists then need no spare capacity.
+    void ReservePackets(size_t frames);
     // A graph whose drawing is off still takes its settings and packets but
     // is not redrawn, for a caller that wants no picture of it. On at first.
     void SetDrawing(TGraphType type, bool on) { FDrawing[type] = on; }

@@ -194,10 +194,17 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
     post(rcNewRun, std::make_unique<TDataParameters>(settings.DataParameters));
     const TKestrinResult &configuration = settings.DataParameters.Configuration();
     const bool keepLines = needs & onRecordedLines;
+    // The loaded lines are let go one by one as they are replayed: the
+    // packets they become take their place in memory.
+    QStringList lines = std::move(flight.Settings.RecordedLines);
     if (keepLines)
-        flight.RecordedLines.reserve(settings.RecordedLines.size());
-    for (const QString &line : settings.RecordedLines) {
-        auto result = std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration));
+        flight.RecordedLines.reserve(lines.size());
+    pipeline.ReservePackets(size_t(lines.size()));
+    const TFormatSettings &formats = GetSystemFormatSettings();
+    for (QString &line : lines) {
+        auto result =
+            std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration, formats));
+        line = QString();
         if (keepLines)
             flight.RecordedLines << FormatLogLine(*result);
         post(rcFrame, std::move(result));

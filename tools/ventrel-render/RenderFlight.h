@@ -43,7 +43,9 @@ enum TOutputNeed : uint8_t
 struct TRenderedFlight
 {
     QString Input;
-    TGraphSettings Settings; // as loaded, graphs at the requested screen size
+    // As loaded, graphs at the requested screen size; its recorded lines are
+    // used up by the run.
+    TGraphSettings Settings;
     QStringList RecordedLines;
     TDataViewModel View;
     std::unique_ptr<TGraphPipeline> Pipeline; // its packets and graphs after the run
