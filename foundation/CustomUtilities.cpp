@@ -330,29 +330,27 @@ static int FixedText(double value, int decimals, char *text)
 
 QString FormatFixed(double value, int decimals, const TFormatSettings &settings)
 {
-    QString result;
-    AppendFixed(result, value, decimals, settings);
-    return result;
+    QChar text[FixedTextCapacity];
+    return QString(text, WriteFixed(text, value, decimals, settings));
 }
 
-void AppendFixed(QString &text, double value, int decimals, const TFormatSettings &settings)
+int WriteFixed(QChar *out, double value, int decimals, const TFormatSettings &settings)
 {
-    if (!std::isfinite(value)) {
-        text += NonFinite(value);
-        return;
-    }
+    auto copy = [out](const QString &text) {
+        const int length = int(std::min<qsizetype>(text.size(), FixedTextCapacity));
+        std::copy(text.constData(), text.constData() + length, out);
+        return length;
+    };
+    if (!std::isfinite(value))
+        return copy(NonFinite(value));
     decimals = std::clamp(decimals, 0, 30);
     char fixed[56];
     const int length = FixedText(value, decimals, fixed);
-    if (length == 0) {
-        text += FormatGeneral(value, 15, settings);
-        return;
-    }
-    const qsizetype start = text.size();
-    text.resize(start + length);
-    QChar *out = text.data() + start;
+    if (length == 0) // at most 17 digits, a sign, a separator and an exponent
+        return copy(FormatGeneral(value, 15, settings));
     for (int i = 0; i < length; ++i)
         out[i] = fixed[i] == '.' ? settings.DecimalSeparator : QLatin1Char(fixed[i]);
+    return length;
 }
 
 QString FormatGeneral(double value, int precision)

@@ -68,8 +68,10 @@ const TFormatSettings &GetSystemFormatSettings();
 // Non-finite values give "INF", "-INF" or "NAN" rather than failing.
 QString FormatFixed(double value, int decimals);
 QString FormatFixed(double value, int decimals, const TFormatSettings &settings);
-// FormatFixed appended to `text`, without a string of its own.
-void AppendFixed(QString &text, double value, int decimals, const TFormatSettings &settings);
+// FormatFixed written to `out`, which has room for FixedTextCapacity
+// characters; returns the number written. For texts built of many numbers.
+constexpr int FixedTextCapacity = 64;
+int WriteFixed(QChar *out, double value, int decimals, const TFormatSettings &settings);
 
 // General format: the shortest text of at most `precision` significant
 // digits; scientific ("1.5E-7", "1E20") for very small or very large values.

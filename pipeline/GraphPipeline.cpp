@@ -2,6 +2,7 @@
 
 #include "foundation/WrapperClasses.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -45,25 +46,13 @@ QString GraphCaption(TGraphType type)
     }
 }
 
-namespace {
-
-// Pads the cell of `length` characters just appended to `row`.
-void PadDataListCell(QString &row, qsizetype length)
-{
-    static const QLatin1String blanks("          ");
-    static_assert(DataListCellWidth == 10);
-    if (length < DataListCellWidth)
-        row.append(blanks.left(DataListCellWidth - length));
-    else
-        row += QLatin1Char(' ');
-}
-
-} // namespace
-
 void AppendDataListCell(QString &row, const QString &cell)
 {
     row += cell;
-    PadDataListCell(row, cell.size());
+    if (cell.size() < DataListCellWidth)
+        row += QString(DataListCellWidth - cell.size(), QLatin1Char(' '));
+    else
+        row += QLatin1Char(' ');
 }
 
 // The view packets and flags of one cycle.
@@ -164,28 +153,36 @@ QStringList TGraphPipeline::HeadingLines() const
 
 QString TGraphPipeline::RowText(const TDataPacket &packet, const TFormatSettings &settings) const
 {
-    QString row;
-    row.reserve(DataListCellWidth * qsizetype(FColumns.size() + 4));
-    // Each number is written straight into the row and padded there, as
-    // AppendDataListCell pads a cell.
-    auto number = [&](double value, int decimals) {
-        const qsizetype start = row.size();
-        AppendFixed(row, value, decimals, settings);
-        PadDataListCell(row, row.size() - start);
+    // Built in place and made a string once: a row is made for every frame.
+    // Each cell is padded as AppendDataListCell pads it.
+    QChar text[(KestrinChannels + 3) * (FixedTextCapacity + DataListCellWidth)];
+    QChar *end = text;
+    auto pad = [&](int length) {
+        end += length;
+        if (length < DataListCellWidth)
+            end = std::fill_n(end, DataListCellWidth - length, QLatin1Char(' '));
+        else
+            *end++ = QLatin1Char(' ');
     };
+    auto number = [&](double value, int decimals) {
+        pad(WriteFixed(end, value, decimals, settings));
+    };
+    static const QString error = QStringLiteral("Error");
     for (const auto &[channel, decimals] : FColumns) {
         const double value = packet.Value(channel);
-        if (IsNoValue(value))
-            AppendDataListCell(row, QStringLiteral("Error"));
-        else
+        if (IsNoValue(value)) {
+            std::copy(error.begin(), error.end(), end);
+            pad(int(error.size()));
+        } else {
             number(value, decimals);
+        }
     }
     // Formatted whether or not they were derived: an unset value shows as 0.
     number(packet.Dewpoint(), 1);
     const bool feet = FLengthUnit == luFeet;
     number(feet ? packet.AltitudeFeet() : packet.Altitude(), 0);
     number(feet ? packet.RiseRateFeet() : packet.RiseRate(), 0);
-    return row;
+    return QString(text, end - text);
 }
 
 void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
