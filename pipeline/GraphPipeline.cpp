@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <future>
 
 namespace {
 
@@ -395,15 +396,39 @@ void TGraphPipeline::ApplyParameters(TGraphType type, bool newRun, TCycleOutput 
     }
 }
 
-void TGraphPipeline::RedrawChanged(TCycleOutput &output)
+void TGraphPipeline::RedrawChanged(TCycleOutput &output, bool sideBySide)
 {
-    for (TGraphType type : GraphTypes) {
-        if (!FChanged[type] || !FDrawing[type])
-            continue;
+    std::vector<TGraphType> changed;
+    for (TGraphType type : GraphTypes)
+        if (FChanged[type] && FDrawing[type])
+            changed.push_back(type);
+    // Each redraw's failure, reported below in the graphs' order.
+    std::array<std::exception_ptr, 3> failures;
+    auto redraw = [&](TGraphType type) {
+        try {
+            Graph(type).Redraw();
+        } catch (...) {
+            failures[type] = std::current_exception();
+        }
+    };
+    std::vector<std::future<void>> others;
+    for (size_t i = 1; sideBySide && i < changed.size(); ++i)
+        others.push_back(std::async(std::launch::async, redraw, changed[i]));
+    for (size_t i = 0; i < changed.size(); ++i)
+        if (i == 0 || !sideBySide)
+            redraw(changed[i]);
+    for (std::future<void> &other : others)
+        other.get();
+
+    for (TGraphType type : changed) {
         // Not retried every cycle when it fails: the next change tries again.
         FChanged[type] = false;
         if (Guarded(
-                *this, StepKey(type, "redraw"), GraphCaption(type), [&] { Graph(type).Redraw(); },
+                *this, StepKey(type, "redraw"), GraphCaption(type),
+                [&] {
+                    if (failures[type])
+                        std::rethrow_exception(failures[type]);
+                },
                 output.Errors))
             output.Redrawn.push_back(type);
     }

@@ -61,8 +61,9 @@ class TGraphPipeline
     // packets to every graph, and the view packets. Empties `batch`, freeing
     // the commands and their data.
     void Process(TCommandList &batch, TCycleOutput &output);
-    // Redraws the graphs that changed since their last redraw.
-    void RedrawChanged(TCycleOutput &output);
+    // Redraws the graphs that changed since their last redraw; with
+    // `sideBySide` each on a thread of its own (the graphs share nothing).
+    void RedrawChanged(TCycleOutput &output, bool sideBySide = false);
     // The graph needs drawing again (it has a new screen target).
     void Invalidate(TGraphType type);
     // Room for a run of `frames` packets, for a caller that knows the count:

@@ -164,7 +164,7 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
                 if (image->GraphType <= gtTime)
                     flight.Images[image->GraphType] = std::move(image->Image);
             if (redraw)
-                pipeline.RedrawChanged(output);
+                pipeline.RedrawChanged(output, options.DrawSideBySide);
         } catch (const EVentrelError &e) {
             pipeline.ReportError(QStringLiteral("cycle"),
                                  QStringLiteral("Graph thread: ") + e.Message(), output.Errors);

@@ -27,6 +27,8 @@ struct TRenderOptions
     bool Print = false;
     bool Feet = false;
     bool Analysis = false;
+    // The graphs drawn side by side, for a process that renders one flight.
+    bool DrawSideBySide = false;
 };
 
 // What an output needs kept of the run (the pipeline's packets always are).

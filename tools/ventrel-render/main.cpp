@@ -214,7 +214,9 @@ int RunSingle(const TOptions &options)
     for (size_t i = 0; i < kinds.size(); ++i)
         if (!options.Files[i].isEmpty())
             needs |= kinds[i].Needs;
-    const TRenderedFlight flight = RenderFlight(options.Inputs[0], options.Render, needs);
+    TRenderOptions render = options.Render;
+    render.DrawSideBySide = true;
+    const TRenderedFlight flight = RenderFlight(options.Inputs[0], render, needs);
     // Image compression is the slowest part of writing: the outputs are
     // made side by side.
     std::vector<std::pair<QString, std::future<QByteArray>>> made;
