@@ -1,8 +1,10 @@
 // The headless renderer on long flights: ventrel-render of a generated 1MR
-// run log writing the report and three 1000 x 800 images, as a separate
-// process, measuring its wall time and peak resident memory.
+// run log writing the report and three 1000 x 800 images (or nothing), as a
+// separate process, measuring its wall time, CPU time and peak resident
+// memory.
 //   bench_render --benchmark_filter=TwoHourFlight
 //   bench_render --benchmark_filter=LongFlight
+//   bench_render --benchmark_filter=NothingAsked
 // Each iteration is one run of the program; the logs are generated once into
 // a temporary folder and not kept.
 #include "SondeEncoder.h"
@@ -65,24 +67,22 @@ void RenderFlight(benchmark::State &state)
         return;
     }
     const QString out = Folder().path();
-    std::vector<std::string> arguments = {VENTREL_BIN_DIR "/ventrel-render",
-                                          log.toStdString(),
-                                          "--report",
-                                          (out + "/report.txt").toStdString(),
-                                          "--standard",
-                                          (out + "/standard.png").toStdString(),
-                                          "--skewt",
-                                          (out + "/skewt.png").toStdString(),
-                                          "--time",
-                                          (out + "/time.png").toStdString(),
-                                          "--size",
-                                          "1000x800"};
+    std::vector<std::string> arguments = {VENTREL_BIN_DIR "/ventrel-render", log.toStdString()};
+    if (state.range(1))
+        for (const char *option : {"report", "standard", "skewt", "time"})
+            arguments.insert(arguments.end(),
+                             {std::string("--") + option,
+                              (out + "/" + option +
+                               (option[0] == 'r' ? QStringLiteral(".txt") : QStringLiteral(".png")))
+                                  .toStdString()});
+    arguments.insert(arguments.end(), {"--size", "1000x800"});
     std::vector<char *> argv;
     for (std::string &argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     double peakMegabytes = 0;
+    double cpu = 0;
     for (auto _ : state) {
         const auto begin = std::chrono::steady_clock::now();
         pid_t pid = 0;
@@ -99,10 +99,13 @@ void RenderFlight(benchmark::State &state)
             return;
         }
         state.SetIterationTime(wall.count());
+        cpu += usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         peakMegabytes = std::max(peakMegabytes, usage.ru_maxrss / 1024.0);
     }
     state.counters["peak_MB"] = peakMegabytes;
     state.counters["frames"] = double(state.range(0));
+    state.counters["cpu_s"] = cpu / double(state.iterations());
 }
 
 } // namespace
@@ -110,10 +113,11 @@ void RenderFlight(benchmark::State &state)
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    for (auto [name, frames, iterations] :
-         {std::tuple{"TwoHourFlight", 7200, 5}, std::tuple{"LongFlight", 100000, 2}})
+    for (auto [name, frames, outputs, iterations] :
+         {std::tuple{"TwoHourFlight", 7200, 1, 5}, std::tuple{"LongFlight", 100000, 1, 5},
+          std::tuple{"NothingAsked", 100000, 0, 5}})
         benchmark::RegisterBenchmark(name, RenderFlight)
-            ->Arg(frames)
+            ->Args({frames, outputs})
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(iterations);

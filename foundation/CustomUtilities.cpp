@@ -236,9 +236,34 @@ static int FixedText(double value, int decimals, char *text)
 {
     // The value at 15 significant digits first, then that decimal text
     // rounded at the requested decimal, halves away from zero.
+    const double magnitude = std::fabs(value);
     uint64_t n = 0;
     int k = 0;
-    if (ShortDecimal(std::fabs(value), 15, n, k)) {
+    bool exact = ShortDecimal(magnitude, 15, n, k);
+    if (!exact && decimals <= 15 && magnitude < 1e14) {
+        // The value scaled to units of the last decimal, y = m + f. Its
+        // 15-digit text differs from it by at most half a unit in the 15th
+        // digit (u / 2), the scaling by half a unit in the last place of
+        // y; unless f is that close to a half, the text rounds at the
+        // decimal as the value itself does, to m or m + 1 (a text that moved
+        // past a whole number rounds to the same).
+        static constexpr double Scales[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double y = magnitude * Scales[decimals];
+        int binaryExponent = 0;
+        std::frexp(magnitude, &binaryExponent);
+        // At least the number of integer digits of the magnitude.
+        const int integerDigits = int(std::floor(binaryExponent * 0.3010299956639812)) + 1;
+        const double u = std::pow(10.0, integerDigits - 15 + decimals);
+        const double whole = std::floor(y);
+        const double fraction = y - whole;
+        if (y < 4e15 && std::fabs(fraction - 0.5) > 2 * u + y * 0x1p-51) {
+            n = uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
+            k = decimals;
+            exact = true;
+        }
+    }
+    if (exact) {
         // The value is n / 10^k; rounding at a decimal adds half of the
         // last kept unit and cuts.
         if (k > decimals) {

@@ -174,6 +174,12 @@ std::vector<double> EdgeValues()
                           {tie, std::nextafter(tie, 1e300), std::nextafter(tie, -1e300), k * unit});
         }
     }
+    // Halves of larger numbers, where the 15th digit lies close behind the
+    // decimal that is rounded.
+    for (double tie : {1234.5, 98765.25, 1e10 + 0.5, 99999999999999.5, 12345678.125, 0.0015,
+                       987654321.05, 4503599627370495.5})
+        for (double v : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)})
+            values.insert(values.end(), {v, -v, v / 3, v * 7.1});
     for (double scale = 1e-7; scale < 1e17; scale *= 10)
         for (double m : {0.999999999999999, 0.9999999999999995, 0.99999999999999949,
                          0.1234567890123455, 0.5, 0.05})
