@@ -230,7 +230,8 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
 
 QString OneLine(QString message)
 {
-    static const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    // Not shared between the threads of an archive conversion: only errors get here.
+    const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
     return message.replace(breaks, QStringLiteral(" "));
 }
 
