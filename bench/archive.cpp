@@ -9,21 +9,15 @@
 // Ten distinct flights are generated; the others are hard links to them, so
 // that the files are many while generating them stays quick.
 #include "GeneratedFlights.h"
+#include "ProcessRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -91,31 +85,16 @@ void ConvertArchive(benchmark::State &state)
                                           "1000x800"};
     for (const QString &flight : flights)
         arguments.push_back(flight.toStdString());
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
     double cpu = 0, peak = 0;
     for (auto _ : state) {
-        const auto begin = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("cannot start ventrel-render");
-            return;
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - begin;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const TProcessRun run = RunProcess(arguments);
+        if (!run.Succeeded) {
             state.SkipWithError("ventrel-render failed");
             return;
         }
-        state.SetIterationTime(wall.count());
-        cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-        peak = std::max(peak, usage.ru_maxrss / 1024.0);
+        state.SetIterationTime(run.WallSeconds);
+        cpu = run.CpuSeconds;
+        peak = std::max(peak, run.PeakMegabytes);
     }
     state.counters["flights"] = count;
     state.counters["cpu_s"] = cpu;

@@ -7,24 +7,16 @@
 //   bench_render --benchmark_filter=NothingAsked
 // Each iteration is one run of the program; the logs are generated once into
 // a temporary folder and not kept.
-#include "SondeEncoder.h"
-
-#include "devices/LogFormat.h"
+#include "GeneratedFlights.h"
+#include "ProcessRun.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <map>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <tuple>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -40,20 +32,10 @@ QString FlightLog(int frames)
     static std::map<int, QString> logs;
     if (auto found = logs.find(frames); found != logs.end())
         return found->second;
-    TKestrinResult configuration;
-    configuration.ParseConfiguration(QStringLiteral("1MR:TPUVVVVF"));
-    const TStandardAscent flight(120.0);
-    QStringList lines = LogHeaderLines(configuration, 120.0);
-    const double start = 46000.5;
-    for (int i = 0; i < frames; ++i) {
-        TKestrinResult frame = configuration;
-        frame.SetFrame(EncodeFrame(configuration, ChannelValues(configuration, flight.At(i, i))));
-        frame.SetTime(start + i / 86400.0);
-        lines << FormatLogLine(frame);
-    }
     const QString path = Folder().filePath(QStringLiteral("flight%1.txt").arg(frames));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(EncodeLogLines(lines)) < 0)
+    TFlightShape shape;
+    shape.Frames = frames;
+    if (!WriteFlightLog(path, shape))
         return QString();
     logs[frames] = path;
     return path;
@@ -76,32 +58,17 @@ void RenderFlight(benchmark::State &state)
                                (option[0] == 'r' ? QStringLiteral(".txt") : QStringLiteral(".png")))
                                   .toStdString()});
     arguments.insert(arguments.end(), {"--size", "1000x800"});
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
     double peakMegabytes = 0;
     double cpu = 0;
     for (auto _ : state) {
-        const auto begin = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("cannot start ventrel-render");
-            return;
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - begin;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const TProcessRun run = RunProcess(arguments);
+        if (!run.Succeeded) {
             state.SkipWithError("ventrel-render failed");
             return;
         }
-        state.SetIterationTime(wall.count());
-        cpu += usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-        peakMegabytes = std::max(peakMegabytes, usage.ru_maxrss / 1024.0);
+        state.SetIterationTime(run.WallSeconds);
+        cpu += run.CpuSeconds;
+        peakMegabytes = std::max(peakMegabytes, run.PeakMegabytes);
     }
     state.counters["peak_MB"] = peakMegabytes;
     state.counters["frames"] = double(state.range(0));

@@ -87,6 +87,19 @@ struct TCachedSettings
 //   it drops lie within 0.111 of a half (0.38 to 0.62 of a unit).
 // Only that last case, higher precisions and subnormal doubles need the
 // exact (slower) conversion at the precision.
+// Adds one to the last of `count` decimal digits. True when the carry ran
+// past the first digit: they are all zeros then.
+bool IncrementDigits(char *digits, int count)
+{
+    int i = count - 1;
+    for (; i >= 0 && digits[i] == '9'; --i)
+        digits[i] = '0';
+    if (i < 0)
+        return true;
+    ++digits[i];
+    return false;
+}
+
 // The decimal digits of n, most significant first; returns their count.
 int IntegerDigits(uint64_t n, char *digits)
 {
@@ -163,16 +176,9 @@ int RoundedDigits(double magnitude, int precision, char *digits)
                             (precision + 1 < count ? shortest[precision + 1] - '0' : 0);
         if (dropped < 38 || dropped >= 62) {
             std::copy(shortest, shortest + precision, digits);
-            if (dropped >= 62) {
-                int i = precision - 1;
-                for (; i >= 0 && digits[i] == '9'; --i)
-                    digits[i] = '0';
-                if (i >= 0) {
-                    ++digits[i];
-                } else {
-                    digits[0] = '1';
-                    ++pointPos;
-                }
+            if (dropped >= 62 && IncrementDigits(digits, precision)) {
+                digits[0] = '1';
+                ++pointPos;
             }
             return pointPos;
         }
@@ -325,16 +331,9 @@ static int FixedText(double value, int decimals, char *text)
     for (int i = 0; i < keep; ++i)
         kept[i + 1] = digitAt(i);
     char *first = kept + 1;
-    if (digitAt(keep) >= '5') {
-        int i = keep - 1;
-        for (; i >= 0 && first[i] == '9'; --i)
-            first[i] = '0';
-        if (i >= 0) {
-            ++first[i];
-        } else {
-            *--first = '1';
-            ++pointPos;
-        }
+    if (digitAt(keep) >= '5' && IncrementDigits(first, keep)) {
+        *--first = '1';
+        ++pointPos;
     }
     char *end = kept + 1 + keep;
     const bool isZero = std::all_of(first, end, [](char c) { return c == '0'; });
