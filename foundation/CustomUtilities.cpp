@@ -21,7 +21,7 @@ void LocaleNames(std::string_view &numberName, std::string_view &timeName)
 {
     // The first entry of a name counts, as for getenv; an empty one is unset.
     const char *all = nullptr, *numeric = nullptr, *time = nullptr, *lang = nullptr;
-    for (char **entry = environ; *entry; ++entry) {
+    for (char **entry = environ; entry && *entry; ++entry) { // clearenv() leaves none
         const char *e = *entry;
         if (e[0] != 'L')
             continue;
