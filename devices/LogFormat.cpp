@@ -59,19 +59,13 @@ bool ReadField(QStringView field, double &value, const TFormatSettings &settings
 
 QString FormatLogLine(const TKestrinResult &result)
 {
-    QStringList items;
-    result.FormatValues(items);
-    QString line;
-    qsizetype length = result.RawText().size();
-    for (const QString &item : items)
-        length += item.size() + 1;
-    line.reserve(length);
-    for (const QString &item : items) {
-        line += item;
-        line += QLatin1Char('\t');
-    }
-    line += result.RawText();
-    return line;
+    // Built in a scratch text that keeps its room, and copied out at its
+    // exact size: recorded lines are kept for the whole run.
+    thread_local QString scratch;
+    scratch.resize(0);
+    result.AppendValues(scratch, GetSystemFormatSettings());
+    scratch += result.RawText();
+    return QString(scratch.constData(), scratch.size());
 }
 
 void ParseLogLine(const QString &line, TKestrinResult &result)
