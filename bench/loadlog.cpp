@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 
 namespace {
 
@@ -46,8 +47,17 @@ void LoadLog(benchmark::State &state)
         qint64 longestGap = 0;
         QTimer heartbeat;
         heartbeat.setInterval(5);
+        // Each stall over 50 ms, with the lines listed after it, so that the
+        // stall can be told apart: the click, or the list taking its rows.
+        QStringList stalls;
+        auto listed = [&] { return window.dlvData().RightPane().LineCount(); };
         QObject::connect(&heartbeat, &QTimer::timeout, [&] {
             const qint64 now = clock.elapsed();
+            if (now - lastBeat > 50)
+                stalls << QStringLiteral("%1 ms at %2 ms (%3 listed)")
+                              .arg(now - lastBeat)
+                              .arg(lastBeat)
+                              .arg(listed());
             longestGap = std::max(longestGap, now - lastBeat);
             lastBeat = now;
         });
@@ -61,7 +71,6 @@ void LoadLog(benchmark::State &state)
             window.Guarded([&] { window.LoadLogClick(); });
             clickMs = click.elapsed();
         });
-        auto listed = [&] { return window.dlvData().RightPane().LineCount(); };
         while (listed() < frames && clock.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const qint64 listedAt = clock.elapsed();
@@ -79,6 +88,7 @@ void LoadLog(benchmark::State &state)
         state.counters["click_ms"] = double(clickMs);
         state.counters["listed"] = double(listed());
         state.counters["recorded"] = double(window.RecordedLines().size());
+        std::fprintf(stderr, "stalls: %s\n", qPrintable(stalls.join(QStringLiteral("; "))));
         if (listed() != frames || window.RecordedLines().size() != frames)
             state.SkipWithError("frames were lost");
     }
