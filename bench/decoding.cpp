@@ -1,8 +1,11 @@
 // Decoding throughput: frames through SetFrame, and log lines through the
-// replay path (ParseLogLine, MakeDataPacket, AdvanceBase).
+// replay path (ParseLogLine, MakeDataPacket, AdvanceBase), alone and with
+// the data-list row the graph pipeline makes of each packet.
 #include "devices/KestrinLibrary.h"
 #include "devices/LogFormat.h"
+#include "foundation/CustomUtilities.h"
 #include "pipeline/DataPacket.h"
+#include "pipeline/GraphPipeline.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,9 +42,8 @@ void SetFrameProcessed(benchmark::State &state)
 }
 BENCHMARK(SetFrameProcessed);
 
-void ReplayLogLines(benchmark::State &state)
+QStringList ReplayLines(const TKestrinResult &configuration)
 {
-    const TKestrinResult configuration = Configured("1MR:TPUVVVVF");
     QStringList lines;
     for (int i = 0; i < 1000; ++i) {
         TKestrinResult r = configuration;
@@ -50,6 +52,13 @@ void ReplayLogLines(benchmark::State &state)
         r.SetFrame(QStringLiteral("17D") + pressure + QStringLiteral("1CE2000003FFabc1F40"));
         lines << FormatLogLine(r);
     }
+    return lines;
+}
+
+void ReplayLogLines(benchmark::State &state)
+{
+    const TKestrinResult configuration = Configured("1MR:TPUVVVVF");
+    const QStringList lines = ReplayLines(configuration);
     TAltitudeBase base = TAltitudeBase::Start(100.0);
     qsizetype i = 0;
     for (auto _ : state) {
@@ -64,6 +73,38 @@ void ReplayLogLines(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ReplayLogLines);
+
+// The whole replay path of one frame, end to end: the log line read back,
+// the packet derived, the base moved on, and the packet's data-list row.
+void ReplayToDataListRow(benchmark::State &state)
+{
+    const TKestrinResult configuration = Configured("1MR:TPUVVVVF");
+    const QStringList lines = ReplayLines(configuration);
+    TGraphPipeline pipeline;
+    TDataParameters parameters;
+    parameters.Configuration() = configuration;
+    parameters.SetLaunchElevation(100.0);
+    TCommandList batch;
+    batch.push_back(
+        std::make_unique<TRawDataPacket>(rcNewRun, std::make_unique<TDataParameters>(parameters)));
+    TCycleOutput output;
+    pipeline.Process(batch, output);
+    const TFormatSettings &settings = GetSystemFormatSettings();
+    TAltitudeBase base = TAltitudeBase::Start(100.0);
+    qsizetype i = 0;
+    for (auto _ : state) {
+        TKestrinResult r = configuration;
+        ParseLogLine(lines[i], r, settings);
+        const TDataPacket packet = MakeDataPacket(r, base, settings);
+        AdvanceBase(base, packet);
+        const QString row = pipeline.RowText(packet, settings);
+        benchmark::DoNotOptimize(row);
+        if (++i == lines.size())
+            i = 0, base = TAltitudeBase::Start(100.0);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(ReplayToDataListRow);
 
 } // namespace
 

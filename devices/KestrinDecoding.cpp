@@ -340,13 +340,25 @@ void TKestrinResult::FormatValues(QStringList &list) const
 
 void TKestrinResult::FormatValues(QStringList &list, const TFormatSettings &settings) const
 {
-    list.clear();
-    list << FormatGeneral(FTime, 15, settings) << FormatLongTime(FTime, settings);
+    QString line;
+    AppendValues(line, settings);
+    line.chop(1); // the tab after the last item
+    list = line.split(QLatin1Char('\t'));
+}
+
+void TKestrinResult::AppendValues(QString &line, const TFormatSettings &settings) const
+{
+    const QChar tab = QLatin1Char('\t');
+    line += FormatGeneral(FTime, 15, settings) + tab + FormatLongTime(FTime, settings) + tab;
+    QChar number[FixedTextCapacity];
     for (int c = 1; c <= KestrinChannels; ++c) {
         if (!IsPresentChannelType(FChannelTypes[c - 1]))
             continue;
         const double v = FValues[c - 1];
-        list << (IsNoValue(v) ? QStringLiteral("Error")
-                              : FormatFixed(v, DecimalPlaces(c), settings));
+        if (IsNoValue(v))
+            line += QLatin1String("Error");
+        else
+            line.append(number, WriteFixed(number, v, DecimalPlaces(c), settings));
+        line += tab;
     }
 }

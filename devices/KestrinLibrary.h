@@ -151,6 +151,8 @@ class TKestrinResult : public TObject
     void ColumnHeadings(QStringList &list) const;
     void FormatValues(QStringList &list) const;
     void FormatValues(QStringList &list, const TFormatSettings &settings) const;
+    // FormatValues' items, each followed by a tab, appended to `line`.
+    void AppendValues(QString &line, const TFormatSettings &settings) const;
     // Sets every unused or unavailable channel, and every value outside its
     // plausible range, to the no-value marker.
     void ApplyRangeChecks();

@@ -17,31 +17,66 @@ bool IsCalendarTime(double days)
     return days >= FirstDay && days < EndDay;
 }
 
+// A field as the program writes its numbers: an optional sign, digits and
+// at most one separator with digits on both sides, 15 digits at most. Its
+// digits as an integer and the power of ten it is divided by are both exact
+// doubles, so the one division gives the double nearest to the text, as the
+// general parser does. Every other field goes to that parser.
+bool ReadField(QStringView field, double &value, const TFormatSettings &settings)
+{
+    static constexpr double Powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char16_t separator = settings.DecimalSeparator.unicode();
+    qsizetype i = 0;
+    const bool negative = !field.isEmpty() && field[0] == u'-';
+    if (!field.isEmpty() && (field[0] == u'-' || field[0] == u'+'))
+        ++i;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1; // no separator yet
+    bool plain = i < field.size();
+    for (; plain && i < field.size(); ++i) {
+        const char16_t c = field[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            mantissa = mantissa * 10 + (c - u'0');
+            ++digits;
+            if (decimals >= 0)
+                ++decimals;
+        } else {
+            plain = c == separator && decimals < 0 && digits > 0 && i + 1 < field.size();
+            decimals = 0;
+        }
+    }
+    if (!plain || digits > 15 || digits == 0)
+        return TryStrToFloatSystem(field, value, settings);
+    const double magnitude = double(mantissa) / Powers[std::max(decimals, 0)];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 } // namespace
 
 QString FormatLogLine(const TKestrinResult &result)
 {
-    QStringList items;
-    result.FormatValues(items);
-    QString line;
-    qsizetype length = result.RawText().size();
-    for (const QString &item : items)
-        length += item.size() + 1;
-    line.reserve(length);
-    for (const QString &item : items) {
-        line += item;
-        line += QLatin1Char('\t');
-    }
-    line += result.RawText();
-    return line;
+    // Built in a scratch text that keeps its room, and copied out at its
+    // exact size: recorded lines are kept for the whole run.
+    thread_local QString scratch;
+    scratch.resize(0);
+    result.AppendValues(scratch, GetSystemFormatSettings());
+    scratch += result.RawText();
+    return QString(scratch.constData(), scratch.size());
 }
 
 void ParseLogLine(const QString &line, TKestrinResult &result)
 {
+    ParseLogLine(line, result, GetSystemFormatSettings());
+}
+
+void ParseLogLine(const QString &line, TKestrinResult &result, const TFormatSettings &settings)
+{
     for (int c = 1; c <= KestrinChannels; ++c)
         result.SetValue(c, NoValue);
 
-    const TFormatSettings settings = GetSystemFormatSettings();
     const QStringView text(line);
     qsizetype pos = 0;
     bool fieldsLeft = true;
@@ -59,7 +94,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
     QStringView field;
     double time = 0.0;
     nextField(field);
-    if (!TryStrToFloatSystem(field, time, settings) || !IsCalendarTime(time))
+    if (!ReadField(field, time, settings) || !IsCalendarTime(time))
         return;
     result.SetTime(time);
     if (!nextField(field)) // the time of day: written for people, not read
@@ -74,7 +109,7 @@ void ParseLogLine(const QString &line, TKestrinResult &result)
             return; // a line short of a field tells nothing reliable
         if (field == u"Error")
             continue;
-        if (!TryStrToFloatSystem(field, values[size_t(c - 1)], settings))
+        if (!ReadField(field, values[size_t(c - 1)], settings))
             return;
     }
     for (int c = 1; c <= KestrinChannels; ++c)

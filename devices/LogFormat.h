@@ -23,6 +23,8 @@ QString FormatLogLine(const TKestrinResult &result);
 // when field 0 is a number within the calendar (years 1 to 9999); otherwise
 // the result keeps the time it had.
 void ParseLogLine(const QString &line, TKestrinResult &result);
+// The same with the format settings of the caller, for many lines in a row.
+void ParseLogLine(const QString &line, TKestrinResult &result, const TFormatSettings &settings);
 
 // The four header lines of a run log, without line ends: the model letter,
 // the configuration string, the launch elevation in whole metres (halves to

@@ -9,6 +9,40 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
+
+// A Qt time pattern taken apart once, so that a time of day is written
+// without parsing the pattern again. Only patterns made of hours, minutes,
+// seconds, an AM/PM marker and plain separators, in a locale with ASCII
+// digits, are taken apart; for any other the time goes through QLocale.
+struct TTimePattern
+{
+    enum TKind : uint8_t
+    {
+        tkText, // the same text at every time: Am before noon, Pm after
+        tkHour,
+        tkHour2,
+        tkHour24,
+        tkHour24x2,
+        tkMinute,
+        tkMinute2,
+        tkSecond,
+        tkSecond2
+    };
+    struct TPart
+    {
+        TKind Kind = tkText;
+        QString Am;
+        QString Pm;
+    };
+    bool Usable = false;
+    bool TwelveHour = false; // an AM/PM marker makes "h" count 1 to 12
+    std::vector<TPart> Parts;
+
+    static TTimePattern Compile(const QString &format, const QLocale &locale);
+    // The time of day `msecs` after midnight, as QLocale would write it.
+    QString Format(int msecs) const;
+};
 
 // The number and time settings of the system default locale: the locale that
 // the process environment names at the moment of the call (LC_ALL, else
@@ -21,6 +55,7 @@ struct TFormatSettings
     QChar DecimalSeparator;
     QString LongTimeFormat;                  // Qt time pattern, without a time-zone part
     QString ShortTimeFormat;                 // Qt time pattern, without a time-zone part
+    TTimePattern LongTimePattern;            // LongTimeFormat taken apart
     QString ShortMonthName(int month) const; // 1..12, e.g. "Dec"
 };
 
@@ -33,6 +68,10 @@ const TFormatSettings &GetSystemFormatSettings();
 // Non-finite values give "INF", "-INF" or "NAN" rather than failing.
 QString FormatFixed(double value, int decimals);
 QString FormatFixed(double value, int decimals, const TFormatSettings &settings);
+// FormatFixed written to `out`, which has room for FixedTextCapacity
+// characters; returns the number written. For texts built of many numbers.
+constexpr int FixedTextCapacity = 64;
+int WriteFixed(QChar *out, double value, int decimals, const TFormatSettings &settings);
 
 // General format: the shortest text of at most `precision` significant
 // digits; scientific ("1.5E-7", "1E20") for very small or very large values.

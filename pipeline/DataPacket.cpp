@@ -8,9 +8,15 @@
 
 TDataPacket MakeDataPacket(const TKestrinResult &result, const TAltitudeBase &base)
 {
+    return MakeDataPacket(result, base, GetSystemFormatSettings());
+}
+
+TDataPacket MakeDataPacket(const TKestrinResult &result, const TAltitudeBase &base,
+                           const TFormatSettings &settings)
+{
     TDataPacket packet;
     packet.SetTime(result.Time());
-    packet.SetTimeText(FormatLongTime(result.Time()));
+    packet.SetTimeText(FormatLongTime(result.Time(), settings));
     packet.SetHasError(result.HasAnyError());
     for (int c = 1; c <= KestrinChannels; ++c)
         packet.SetValue(c, result.Value(c));

@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+struct TFormatSettings;
+
 class TKestrinResult;
 
 class TDataPacket
@@ -89,5 +91,8 @@ struct TAltitudeBase
 
 // Derives a packet from a decoded frame against the running base.
 TDataPacket MakeDataPacket(const TKestrinResult &result, const TAltitudeBase &base);
+// The same with the format settings of the caller, for many frames in a row.
+TDataPacket MakeDataPacket(const TKestrinResult &result, const TAltitudeBase &base,
+                           const TFormatSettings &settings);
 // Moves the base to the packet when it has an altitude.
 void AdvanceBase(TAltitudeBase &base, const TDataPacket &packet);

@@ -2,7 +2,9 @@
 
 #include "foundation/WrapperClasses.h"
 
+#include <algorithm>
 #include <exception>
+#include <future>
 
 namespace {
 
@@ -111,6 +113,12 @@ void TGraphPipeline::ReportSuccess(const QString &key)
     FLastErrors.remove(key);
 }
 
+void TGraphPipeline::ReservePackets(size_t frames)
+{
+    FAllPackets.reserve(frames);
+    FGoodPackets.reserve(frames);
+}
+
 void TGraphPipeline::Invalidate(TGraphType type)
 {
     FChanged[type] = true;
@@ -147,21 +155,36 @@ QStringList TGraphPipeline::HeadingLines() const
 
 QString TGraphPipeline::RowText(const TDataPacket &packet, const TFormatSettings &settings) const
 {
-    QString row;
-    row.reserve(DataListCellWidth * qsizetype(FColumns.size() + 3));
+    // Built in place and made a string once: a row is made for every frame.
+    // Each cell is padded as AppendDataListCell pads it.
+    QChar text[(KestrinChannels + 3) * (FixedTextCapacity + DataListCellWidth)];
+    QChar *end = text;
+    auto pad = [&](int length) {
+        end += length;
+        if (length < DataListCellWidth)
+            end = std::fill_n(end, DataListCellWidth - length, QLatin1Char(' '));
+        else
+            *end++ = QLatin1Char(' ');
+    };
+    auto number = [&](double value, int decimals) {
+        pad(WriteFixed(end, value, decimals, settings));
+    };
+    static const QString error = QStringLiteral("Error");
     for (const auto &[channel, decimals] : FColumns) {
         const double value = packet.Value(channel);
-        AppendDataListCell(row, IsNoValue(value) ? QStringLiteral("Error")
-                                                 : FormatFixed(value, decimals, settings));
+        if (IsNoValue(value)) {
+            std::copy(error.begin(), error.end(), end);
+            pad(int(error.size()));
+        } else {
+            number(value, decimals);
+        }
     }
     // Formatted whether or not they were derived: an unset value shows as 0.
-    AppendDataListCell(row, FormatFixed(packet.Dewpoint(), 1, settings));
+    number(packet.Dewpoint(), 1);
     const bool feet = FLengthUnit == luFeet;
-    AppendDataListCell(row,
-                       FormatFixed(feet ? packet.AltitudeFeet() : packet.Altitude(), 0, settings));
-    AppendDataListCell(row,
-                       FormatFixed(feet ? packet.RiseRateFeet() : packet.RiseRate(), 0, settings));
-    return row;
+    number(feet ? packet.AltitudeFeet() : packet.Altitude(), 0);
+    number(feet ? packet.RiseRateFeet() : packet.RiseRate(), 0);
+    return QString(text, end - text);
 }
 
 void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
@@ -283,7 +306,7 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
 void TGraphPipeline::AddFrame(const TKestrinResult &frame, TCycleState &state,
                               const TFormatSettings &settings)
 {
-    TDataPacket packet = MakeDataPacket(frame, FBase);
+    TDataPacket packet = MakeDataPacket(frame, FBase, settings);
     AdvanceBase(FBase, packet);
     state.Append.TimeTexts << packet.TimeText();
     state.Append.RowTexts << RowText(packet, settings);
@@ -382,15 +405,39 @@ void TGraphPipeline::ApplyParameters(TGraphType type, bool newRun, TCycleOutput 
     }
 }
 
-void TGraphPipeline::RedrawChanged(TCycleOutput &output)
+void TGraphPipeline::RedrawChanged(TCycleOutput &output, bool sideBySide)
 {
-    for (TGraphType type : GraphTypes) {
-        if (!FChanged[type])
-            continue;
+    std::vector<TGraphType> changed;
+    for (TGraphType type : GraphTypes)
+        if (FChanged[type] && FDrawing[type])
+            changed.push_back(type);
+    // Each redraw's failure, reported below in the graphs' order.
+    std::array<std::exception_ptr, 3> failures;
+    auto redraw = [&](TGraphType type) {
+        try {
+            Graph(type).Redraw();
+        } catch (...) {
+            failures[type] = std::current_exception();
+        }
+    };
+    std::vector<std::future<void>> others;
+    for (size_t i = 1; sideBySide && i < changed.size(); ++i)
+        others.push_back(std::async(std::launch::async, redraw, changed[i]));
+    for (size_t i = 0; i < changed.size(); ++i)
+        if (i == 0 || !sideBySide)
+            redraw(changed[i]);
+    for (std::future<void> &other : others)
+        other.get();
+
+    for (TGraphType type : changed) {
         // Not retried every cycle when it fails: the next change tries again.
         FChanged[type] = false;
         if (Guarded(
-                *this, StepKey(type, "redraw"), GraphCaption(type), [&] { Graph(type).Redraw(); },
+                *this, StepKey(type, "redraw"), GraphCaption(type),
+                [&] {
+                    if (failures[type])
+                        std::rethrow_exception(failures[type]);
+                },
                 output.Errors))
             output.Redrawn.push_back(type);
     }

@@ -64,10 +64,17 @@ class TGraphPipeline
     // packets to every graph, and the view packets. Empties `batch`, freeing
     // the commands and their data.
     void Process(TCommandList &batch, TCycleOutput &output);
-    // Redraws the graphs that changed since their last redraw.
-    void RedrawChanged(TCycleOutput &output);
+    // Redraws the graphs that changed since their last redraw; with
+    // `sideBySide` each on a thread of its own (the graphs share nothing).
+    void RedrawChanged(TCycleOutput &output, bool sideBySide = false);
     // The graph needs drawing again (it has a new screen target).
     void Invalidate(TGraphType type);
+    // Room for a run of `frames` packets, for a caller that knows the count:
+    // the packet lists then need no spare capacity.
+    void ReservePackets(size_t frames);
+    // A graph whose drawing is off still takes its settings and packets but
+    // is not redrawn, for a caller that wants no picture of it. On at first.
+    void SetDrawing(TGraphType type, bool on) { FDrawing[type] = on; }
 
     // Adds `message` to `errors` unless the same step (`key`) reported the
     // same message last time and has not succeeded since.
@@ -126,6 +133,7 @@ class TGraphPipeline
     // already has that cycle's packets and must not get them twice.
     std::array<int32_t, 3> FGraphCounts{0, 0, 0};
     std::array<bool, 3> FChanged{true, true, true};
+    std::array<bool, 3> FDrawing{true, true, true};
     // The channels that have a list column, with their decimal places.
     std::vector<std::pair<int, int>> FColumns;
     QHash<QString, QString> FLastErrors;

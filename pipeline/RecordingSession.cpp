@@ -1,11 +1,18 @@
 #include "pipeline/RecordingSession.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/CustomUtilities.h"
 
 TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration)
 {
+    return ResultFromLogLine(line, configuration, GetSystemFormatSettings());
+}
+
+TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration,
+                                 const TFormatSettings &settings)
+{
     TKestrinResult result(configuration);
-    ParseLogLine(line, result);
+    ParseLogLine(line, result, settings);
     // Raw time, time of day, one field per present channel, then the frame.
     int fieldsBefore = 2;
     for (int c = 1; c <= KestrinChannels; ++c)

@@ -14,6 +14,8 @@
 // line. The frame's raw text (the field after the channel values) is kept
 // with it, so that the line can be written again without losing it.
 TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration);
+TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration,
+                                 const TFormatSettings &settings);
 
 // The packets the graph thread derives from recorded lines, in order, for a
 // run that started with `parameters`: what the exports of a flight read when

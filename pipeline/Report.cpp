@@ -78,12 +78,34 @@ QStringList ReportLines(const QString &logFileName, const QStringList &headers,
         }
         lines << row.join(tab);
     }
+    lines.reserve(lines.size() + rights.size());
     for (qsizetype i = 0; i < rights.size(); ++i) {
-        if (rights[i].contains(QLatin1String("Error"), Qt::CaseInsensitive))
+        const QString &right = rights[i];
+        if (right.contains(QLatin1String("Error"), Qt::CaseInsensitive))
             continue;
-        QStringList row{lefts.value(i)};
-        row << SplitReportFields(rights[i]);
-        lines << row.join(tab);
+        QString line = lefts.value(i);
+        if (right.contains(QLatin1Char('"')) || right.contains(QLatin1Char(','))) {
+            for (const QString &field : SplitReportFields(right))
+                line += tab + field;
+        } else {
+            // Without quotes and commas the fields are the runs of
+            // characters above blank: copied straight, one split less.
+            line.reserve(line.size() + right.size());
+            const QChar *c = right.constData();
+            const QChar *end = c + right.size();
+            while (c < end) {
+                while (c < end && IsBlank(*c))
+                    ++c;
+                const QChar *start = c;
+                while (c < end && !IsBlank(*c))
+                    ++c;
+                if (c > start) {
+                    line += tab;
+                    line.append(start, c - start);
+                }
+            }
+        }
+        lines << line;
     }
     return lines;
 }

@@ -54,6 +54,50 @@ void WriteExportFile(const QString &fileName, const QByteArray &bytes)
 
 namespace {
 
+// Appends `value` with at least `digits` digits (ASCII, zeros in front).
+void AppendDigits(QString &text, int value, int digits)
+{
+    char reversed[12];
+    int count = 0;
+    do {
+        reversed[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (; count < digits; ++count)
+        reversed[count] = '0';
+    while (count > 0)
+        text += QLatin1Char(reversed[--count]);
+}
+
+// "yyyy-MM-ddTHH:mm:ss.zzz,HH:mm:ss" as QDate and QTime write it, written
+// directly for the years 1 to 9999 (four digits each): QDate's own formatting
+// costs more than the rest of the row.
+void AppendDateTimeCells(QString &text, const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
+        text += date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T') +
+                time.toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1Char(',') +
+                time.toString(QStringLiteral("HH:mm:ss"));
+        return;
+    }
+    AppendDigits(text, date.year(), 4);
+    text += QLatin1Char('-');
+    AppendDigits(text, date.month(), 2);
+    text += QLatin1Char('-');
+    AppendDigits(text, date.day(), 2);
+    text += QLatin1Char('T');
+    const qsizetype clock = text.size();
+    AppendDigits(text, time.hour(), 2);
+    text += QLatin1Char(':');
+    AppendDigits(text, time.minute(), 2);
+    text += QLatin1Char(':');
+    AppendDigits(text, time.second(), 2);
+    const QString hms = text.mid(clock);
+    text += QLatin1Char('.');
+    AppendDigits(text, time.msec(), 3);
+    text += QLatin1Char(',') + hms;
+}
+
 QString StationIdentifier(const QString &station)
 {
     QString id;
@@ -77,34 +121,35 @@ QByteArray FormatProcessedDataCsv(const TKestrinResult &configuration,
     header << headings << QStringLiteral("Dewpt (degC)") << QStringLiteral("Alt (m)")
            << QStringLiteral("Rise (m/min)");
 
-    QByteArray out;
-    out += header.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    QStringList cells;
+    // One text for the whole table, encoded once.
+    QString text = header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    text.reserve(qsizetype(packets.size() + 1) * 128);
     for (const TDataPacket &packet : packets) {
-        cells.clear();
         QDate date;
         QTime time;
         SplitDateTime(packet.Time(), date, time);
-        cells << date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T') +
-                     time.toString(QStringLiteral("HH:mm:ss.zzz"))
-              << time.toString(QStringLiteral("HH:mm:ss"));
+        AppendDateTimeCells(text, date, time);
         for (int c = 1; c <= KestrinChannels; ++c) {
             if (!IsPresentChannelType(configuration.ChannelType(c)))
                 continue;
             const double v = packet.Value(c);
-            cells << (IsNoValue(v) || !std::isfinite(v) ? QString() : FormatGeneral(v, 10, point));
+            text += QLatin1Char(',');
+            if (!IsNoValue(v) && std::isfinite(v))
+                text += FormatGeneral(v, 10, point);
         }
-        cells << (packet.HasDewpoint() && std::isfinite(packet.Dewpoint())
-                      ? FormatFixed(packet.Dewpoint(), 2, point)
-                      : QString());
+        text += QLatin1Char(',');
+        if (packet.HasDewpoint() && std::isfinite(packet.Dewpoint()))
+            text += FormatFixed(packet.Dewpoint(), 2, point);
         const bool altitude = packet.HasAltitude() && std::isfinite(packet.Altitude());
-        cells << (altitude ? FormatFixed(packet.Altitude(), 1, point) : QString());
-        cells << (altitude && std::isfinite(packet.RiseRate())
-                      ? FormatFixed(packet.RiseRate(), 1, point)
-                      : QString());
-        out += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        text += QLatin1Char(',');
+        if (altitude)
+            text += FormatFixed(packet.Altitude(), 1, point);
+        text += QLatin1Char(',');
+        if (altitude && std::isfinite(packet.RiseRate()))
+            text += FormatFixed(packet.RiseRate(), 1, point);
+        text += QStringLiteral("\r\n");
     }
-    return out;
+    return text.toUtf8();
 }
 
 void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configuration,

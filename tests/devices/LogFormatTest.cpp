@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -199,5 +201,57 @@ TEST(LogFormat, ReadRunLogFailures)
         ADD_FAILURE() << "an invalid configuration was read";
     } catch (const EKestrinConfigStringError &e) {
         EXPECT_EQ(e.Message(), "1X is not a valid model");
+    }
+}
+
+// Log fields are read by a quick path for plain decimals and by the general
+// parser for everything else; both must give the general parser's double,
+// bit for bit, in either decimal separator.
+TEST(LogFormat, FieldsReadAsTheGeneralParserReadsThem)
+{
+    std::mt19937_64 random(20);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> scale(-6, 15);
+    for (const char *locale : {"C", "de_DE.UTF-8"}) {
+        LocaleGuard guard(locale);
+        const TFormatSettings &settings = GetSystemFormatSettings();
+        QStringList texts{"0",
+                          "-0",
+                          "+5",
+                          "007",
+                          "1.",
+                          ".5",
+                          "-.5",
+                          "1e3",
+                          " 2",
+                          "2 ",
+                          "1.2.3",
+                          "-",
+                          "+",
+                          "",
+                          "1,5",
+                          "1.5",
+                          "0.000000000000001",
+                          "999999999999999",
+                          "9999999999999999",
+                          "123456789012345.6",
+                          "-12.25"};
+        for (int i = 0; i < 20000; ++i) {
+            const double v = unit(random) * std::pow(10.0, scale(random));
+            texts << FormatFixed(v, i % 7) << FormatGeneral(v, 15);
+        }
+        TKestrinResult frame = Configured("1MP:TPUVVVVF");
+        for (const QString &text : std::as_const(texts)) {
+            const QString line = QStringLiteral("46000\t12:00:00\t") + text +
+                                 QStringLiteral("\t1000\t50\t1\t1\t1\t1\t1\tabc");
+            double expected = NoValue;
+            if (!TryStrToFloatSystem(text, expected, settings))
+                expected = NoValue;
+            ParseLogLine(line, frame);
+            const double actual = frame.Value(1);
+            EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0)
+                << locale << " \"" << text.toStdString() << "\": " << actual << " instead of "
+                << expected;
+        }
     }
 }

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTime>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -133,4 +134,35 @@ TEST(SoundingExport, Saving)
     const QString missing = dir.filePath("no such folder/flight.csv");
     EXPECT_THROW(SaveProcessedDataCsv(missing, configuration, packets), EFileError);
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+// The CSV's first two cells are written without QDate and QTime for the
+// years 1 to 9999; they must read as those classes write them, at either end
+// of that range and beyond it.
+TEST(SoundingExport, CsvDatesAsQtWritesThem)
+{
+    TKestrinResult configuration;
+    configuration.ParseConfiguration(QStringLiteral("1MP:TPUVNNNF"));
+    const QDate epoch(1899, 12, 30);
+    TDataPacketList packets;
+    for (double days : {-693594.0, -693593.0, -693592.75, 0.0, 0.999999999, 46000.5000115741,
+                        2958465.9999, 2958466.0, 2958466.5, -2.5e6, 2.9e6})
+        packets.push_back(Channels(days, 1, 2, 3));
+    const QStringList rows = QString::fromUtf8(FormatProcessedDataCsv(configuration, packets))
+                                 .split(QStringLiteral("\r\n"));
+    for (size_t i = 0; i < packets.size(); ++i) {
+        const double days = packets[i].Time();
+        const double whole = std::floor(days);
+        qint64 msecs = std::llround((days - whole) * 86400000.0);
+        qint64 count = qint64(whole);
+        if (msecs >= 86400000)
+            msecs -= 86400000, ++count;
+        const QDate date = epoch.addDays(count);
+        const QTime time = QTime::fromMSecsSinceStartOfDay(int(msecs));
+        const QString expected = date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T') +
+                                 time.toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1Char(',') +
+                                 time.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(',');
+        EXPECT_TRUE(rows[qsizetype(i) + 1].startsWith(expected))
+            << rows[qsizetype(i) + 1].toStdString() << " for " << expected.toStdString();
+    }
 }

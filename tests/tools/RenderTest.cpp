@@ -266,3 +266,71 @@ TEST(VentrelRender, BadInputWritesNothing)
           "--summary FILE", "--station IIiii", "--temp FILE", "--bufr FILE"})
         EXPECT_TRUE(help.Output.contains(QLatin1String(option))) << option;
 }
+
+// --out-dir: every input as DIR/NAME.EXT, byte for byte what the single form
+// writes; a failing input named on its line, the others still written, exit
+// status 1 at the end; no progress bar when standard error is not a terminal.
+TEST(VentrelRender, ConvertsAnArchiveIntoAFolder)
+{
+    LocaleGuard locale("C");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QString flight =
+        WriteFile(dir, QStringLiteral("flight.txt"), EncodeLogLines(FlightLog(configuration)));
+    const QString ascent =
+        WriteFile(dir, QStringLiteral("ascent.2026.log"), EncodeLogLines(AscentLog(configuration)));
+    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
+    QStringList badLog = FlightLog(configuration);
+    badLog[1] = QStringLiteral("Configuration\t1XP:TPU");
+    const QString bad = WriteFile(dir, QStringLiteral("bad.txt"), EncodeLogLines(badLog));
+    const QString out = dir.filePath(QStringLiteral("out/archive"));
+    const QStringList kinds{"report", "save-graphs", "csv",      "sharppy", "levels", "summary",
+                            "temp",   "bufr",        "standard", "skewt",   "time"};
+    const QStringList suffixes{".report.txt",   ".xml",          ".csv",      ".sharppy.txt",
+                               ".levels.csv",   ".summary.json", ".temp.txt", ".bufr",
+                               ".standard.png", ".skewt.png",    ".time.png"};
+    const QStringList station{"--station", "03808", "--latitude", "50.2", "--longitude", "-5.3"};
+
+    QStringList arguments = QStringList{"--out-dir", out, "--size", "300x200"} + station;
+    for (const QString &kind : kinds)
+        arguments << "--" + kind;
+    const TRun run = Render(arguments + QStringList{flight, missing, bad, ascent});
+    EXPECT_EQ(run.ExitCode, 1);
+    const QStringList errors = run.Errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(errors.size(), 2) << run.Errors.toStdString();
+    EXPECT_TRUE(run.Errors.contains("ventrel-render: " + missing + ": Could not open file " +
+                                    missing + "\n"))
+        << run.Errors.toStdString();
+    EXPECT_TRUE(run.Errors.contains("ventrel-render: " + bad + ": ")) << run.Errors.toStdString();
+    QStringList written;
+    for (const QString &suffix : suffixes)
+        written << "ascent.2026" + suffix << "flight" + suffix;
+    written.sort();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), written);
+
+    // The same outputs by the single form.
+    QStringList single = QStringList{ascent, "--size", "300x200"} + station;
+    for (qsizetype i = 0; i < kinds.size(); ++i)
+        single << "--" + kinds[i] << dir.filePath("single" + suffixes[i]);
+    ASSERT_EQ(Render(single).ExitCode, 0);
+    for (const QString &suffix : suffixes)
+        EXPECT_EQ(ReadFileBytes(out + "/ascent.2026" + suffix),
+                  ReadFileBytes(dir.filePath("single" + suffix)))
+            << suffix.toStdString();
+
+    // Two inputs of one name would overwrite each other: refused before anything runs.
+    QDir().mkpath(dir.filePath("other"));
+    const QString twin = dir.filePath("other/flight.txt");
+    QFile::copy(flight, twin);
+    const TRun twins = Render({"--out-dir", dir.filePath("twins"), "--report", flight, twin});
+    EXPECT_EQ(twins.ExitCode, 1);
+    EXPECT_TRUE(twins.Errors.startsWith("ventrel-render: " + flight + " and " + twin))
+        << twins.Errors.toStdString();
+    EXPECT_FALSE(QDir(dir.filePath("twins")).exists());
+
+    // A report that needs the station fails each input that lacks it.
+    const TRun unnamed = Render({"--out-dir", dir.filePath("unnamed"), "--temp", flight});
+    EXPECT_EQ(unnamed.ExitCode, 1);
+    EXPECT_EQ(unnamed.Errors,
+              "ventrel-render: " + flight + ": --temp needs a station number (--station)\n");
+}

@@ -1,69 +1,41 @@
 // ventrel-render: loads a run log or a graph settings document, runs it
-// through the program's own pipeline (recorded lines, graph thread, data list
-// packets) without a window, and writes the report, the settings document
-// and graph images, and exports the processed data as CSV and the ascent as
-// a SHARPpy sounding. Nothing is written unless everything succeeded.
-#include "devices/LogFormat.h"
-#include "foundation/CustomUtilities.h"
-#include "foundation/WrapperClasses.h"
-#include "graphs/SeriesDefaults.h"
-#include "pipeline/DataViewModel.h"
-#include "pipeline/GraphSettingsDocument.h"
-#include "pipeline/GraphThread.h"
-#include "pipeline/RecordingSession.h"
-#include "pipeline/Report.h"
-#include "pipeline/SoundingBufr.h"
-#include "pipeline/SoundingExport.h"
-#include "pipeline/SoundingProductFiles.h"
-#include "pipeline/TempReport.h"
+// through the program's own pipeline (recorded lines, graph pipeline, data
+// list packets) without a window, and writes the report, the settings
+// document and graph images, exports the processed data as CSV and the
+// ascent as a SHARPpy sounding, and makes the sounding products and the
+// TEMP and BUFR reports. Nothing is written unless everything succeeded.
+// With --out-dir it converts many inputs at once, side by side.
+#include "ArchiveConversion.h"
+#include "RenderFlight.h"
 
-#include <QBuffer>
+#include "foundation/CustomUtilities.h"
+
 #include <QCommandLineParser>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
 #include <map>
 #include <optional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
-
-VENTREL_DECLARE_ERROR(EUsageError, EVentrelError);
 
 constexpr int MaxImageSide = 10000;
 
 struct TOptions
 {
-    QString Input;
-    QString Report;
-    QString SaveGraphs;
-    QString Csv;
-    QString Sharppy;
-    QString Levels;
-    QString Summary;
-    QString Temp;
-    QString Bufr;
-    // Parts given on the command line; they override a settings document's.
-    TStationIdentity Station;
-    std::array<QString, 3> Images; // by TGraphType
-    QSize Size{800, 600};
-    bool Print = false;
-    bool Feet = false;
-    bool Analysis = false;
-};
-
-struct TOutput
-{
-    QString FileName;
-    QByteArray Bytes;
+    QStringList Inputs;
+    QString OutDir; // set: the --out-dir form
+    // Single form: the file of each requested output, by OutputKinds() index;
+    // --out-dir form: a non-empty text marks a requested output.
+    std::vector<QString> Files;
+    TRenderOptions Render;
 };
 
 const char *const HelpText =
@@ -73,6 +45,13 @@ const char *const HelpText =
     "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
+    "       ventrel-render --out-dir DIR [--report] [--save-graphs] [--csv]\n"
+    "                      [--sharppy] [--levels] [--summary] [--temp] [--bufr]\n"
+    "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
+    "                      [--standard] [--skewt] [--time]\n"
+    "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
+    "                      INPUT...\n"
+    "       ventrel-render --version\n"
     "\n"
     "Runs a Kestrin run log or a graph settings document through Ventrel's\n"
     "processing without a window and writes what is asked. INPUT is recognised\n"
@@ -119,51 +98,60 @@ const char *const HelpText =
     "  --version           the program's name and version\n"
     "  -h, --help          this text\n"
     "\n"
+    "Archive conversion: with --out-dir DIR every INPUT is converted, the\n"
+    "flights side by side on every core, and each requested output is written\n"
+    "as DIR/NAME.EXT, NAME being the input's file name without its extension.\n"
+    "The output options then take no file:\n"
+    "  --report NAME.report.txt  --save-graphs NAME.xml  --csv NAME.csv\n"
+    "  --sharppy NAME.sharppy.txt  --levels NAME.levels.csv\n"
+    "  --summary NAME.summary.json  --temp NAME.temp.txt  --bufr NAME.bufr\n"
+    "  --standard NAME.standard.png  --skewt NAME.skewt.png  --time NAME.time.png\n"
+    "DIR is created when missing. On a terminal a progress bar on standard\n"
+    "error shows the flights done, frames per second and the time left.\n"
+    "\n"
     "Exit status 0 on success. On bad input one line on standard error that\n"
-    "begins \"ventrel-render: \", exit status 1, and no file is written.\n";
+    "begins \"ventrel-render: \", exit status 1, and no file is written. In the\n"
+    "--out-dir form a failing input gets that line with its name, nothing of\n"
+    "it is written, the others are, and the exit status is 1 at the end.\n";
 
-QByteArray ImageFormat(const QString &fileName)
+// Whether the arguments ask for the --out-dir form, which decides whether the
+// output options take a file.
+bool IsArchiveForm(const QStringList &arguments)
 {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == QLatin1String("bmp"))
-        return "BMP";
-    if (suffix == QLatin1String("png"))
-        return "PNG";
-    throw EUsageError(
-        QStringLiteral("cannot tell the image format of %1: use .bmp or .png").arg(fileName));
+    static const QRegularExpression outDir(QStringLiteral("^--?out-dir(=.*)?$"));
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--"))
+            break;
+        if (outDir.match(arguments[i]).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 TOptions ParseOptions(const QStringList &arguments)
 {
+    const bool archive = IsArchiveForm(arguments);
+    const std::vector<TOutputKind> &kinds = OutputKinds();
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption saveGraphs(QStringLiteral("save-graphs"), QString(),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption sharppy(QStringLiteral("sharppy"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption levels(QStringLiteral("levels"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption summary(QStringLiteral("summary"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption temp(QStringLiteral("temp"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption bufr(QStringLiteral("bufr"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption station(QStringLiteral("station"), QString(), QStringLiteral("IIiii"));
-    const QCommandLineOption latitude(QStringLiteral("latitude"), QString(), QStringLiteral("DEG"));
-    const QCommandLineOption longitude(QStringLiteral("longitude"), QString(),
-                                       QStringLiteral("DEG"));
-    const std::array<QCommandLineOption, 3> images{
-        QCommandLineOption(QStringLiteral("standard"), QString(), QStringLiteral("FILE")),
-        QCommandLineOption(QStringLiteral("skewt"), QString(), QStringLiteral("FILE")),
-        QCommandLineOption(QStringLiteral("time"), QString(), QStringLiteral("FILE"))};
+    std::vector<QCommandLineOption> outputs;
+    for (const TOutputKind &kind : kinds)
+        outputs.emplace_back(kind.Option, QString(), archive ? QString() : QStringLiteral("FILE"));
+    const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
     const QCommandLineOption print(QStringLiteral("print"), QString());
     const QCommandLineOption feet(QStringLiteral("feet"), QString());
     const QCommandLineOption analysis(QStringLiteral("analysis"), QString());
+    const QCommandLineOption station(QStringLiteral("station"), QString(), QStringLiteral("IIiii"));
+    const QCommandLineOption latitude(QStringLiteral("latitude"), QString(), QStringLiteral("DEG"));
+    const QCommandLineOption longitude(QStringLiteral("longitude"), QString(),
+                                       QStringLiteral("DEG"));
     const QCommandLineOption version(QStringLiteral("version"), QString());
-    parser.addOptions({help, report, saveGraphs, csv, sharppy, levels, summary, temp, bufr, station,
-                       latitude, longitude, images[0], images[1], images[2], size, print, feet,
-                       analysis});
-    parser.addOption(version);
+    parser.addOption(help);
+    for (const QCommandLineOption &option : outputs)
+        parser.addOption(option);
+    parser.addOptions({outDir, size, print, feet, analysis, station, latitude, longitude, version});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -176,60 +164,37 @@ TOptions ParseOptions(const QStringList &arguments)
     }
 
     TOptions options;
-    const QStringList inputs = parser.positionalArguments();
-    if (inputs.size() != 1)
-        throw EUsageError(
-            inputs.isEmpty()
-                ? QStringLiteral("no INPUT given (see --help)")
-                : QStringLiteral("one INPUT only, not \"%1\" as well (see --help)").arg(inputs[1]));
-    options.Input = inputs[0];
-    // Every option that takes a value takes one file: a repeated one is a mistake.
-    auto single = [&](const QCommandLineOption &option) {
+    options.Inputs = parser.positionalArguments();
+    if (options.Inputs.isEmpty())
+        throw EUsageError(QStringLiteral("no INPUT given (see --help)"));
+    if (!archive && options.Inputs.size() > 1)
+        throw EUsageError(QStringLiteral("one INPUT only, not \"%1\" as well (see --help)")
+                              .arg(options.Inputs[1]));
+    // Every option that takes a value takes one: a repeated one is a mistake.
+    auto single = [&](const QCommandLineOption &option, const char *what) {
         const QStringList values = parser.values(option);
         if (values.size() > 1)
             throw EUsageError(
                 QStringLiteral("--%1 is given more than once").arg(option.names().last()));
         if (!values.isEmpty() && values[0].isEmpty())
-            throw EUsageError(QStringLiteral("--%1 needs a file name").arg(option.names().last()));
+            throw EUsageError(
+                QStringLiteral("--%1 needs a %2").arg(option.names().last(), QLatin1String(what)));
         return values.value(0);
     };
-    options.Report = single(report);
-    options.SaveGraphs = single(saveGraphs);
-    options.Csv = single(csv);
-    options.Sharppy = single(sharppy);
-    options.Levels = single(levels);
-    options.Summary = single(summary);
-    options.Temp = single(temp);
-    options.Bufr = single(bufr);
-    if (parser.isSet(station)) {
-        options.Station.Number = single(station);
-        if (const QString problem = StationNumberProblem(options.Station.Number);
-            !problem.isEmpty())
-            throw EUsageError(QStringLiteral("--station: ") + problem);
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (archive) {
+            options.Files.push_back(parser.isSet(outputs[i]) ? kinds[i].Suffix : QString());
+            continue;
+        }
+        options.Files.push_back(single(outputs[i], "file name"));
+        if (!options.Files[i].isEmpty() &&
+            (kinds[i].Needs & (onStandardImage | onSkewTImage | onTimeImage)))
+            ImageFormat(options.Files[i]);
     }
-    // Angles are written with a decimal point, whatever the locale.
-    auto angle = [&](const QCommandLineOption &option,
-                     QString (*problemOf)(double)) -> std::optional<double> {
-        if (!parser.isSet(option))
-            return std::nullopt;
-        const QString text = single(option);
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        const QString problem =
-            ok ? problemOf(value) : QStringLiteral("\"%1\" is not a number of degrees").arg(text);
-        if (!problem.isEmpty())
-            throw EUsageError(QStringLiteral("--%1: %2").arg(option.names().last(), problem));
-        return value;
-    };
-    options.Station.Latitude = angle(latitude, LatitudeProblem);
-    options.Station.Longitude = angle(longitude, LongitudeProblem);
-    for (size_t i = 0; i < images.size(); ++i) {
-        options.Images[i] = single(images[i]);
-        if (!options.Images[i].isEmpty())
-            ImageFormat(options.Images[i]);
-    }
+    if (archive)
+        options.OutDir = single(outDir, "folder name");
     if (parser.isSet(size)) {
-        const QString text = single(size);
+        const QString text = single(size, "file name");
         static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})[xX](\\d{1,9})$"));
         const QRegularExpressionMatch match = pattern.match(text);
         const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
@@ -239,29 +204,54 @@ TOptions ParseOptions(const QStringList &arguments)
                                              "not \"%2\"")
                                   .arg(MaxImageSide)
                                   .arg(text));
-        options.Size = QSize(width, height);
+        options.Render.Size = QSize(width, height);
     }
-    options.Print = parser.isSet(print);
-    options.Feet = parser.isSet(feet);
-    options.Analysis = parser.isSet(analysis);
+    if (parser.isSet(station)) {
+        options.Render.Station.Number = single(station, "station number");
+        if (const QString problem = StationNumberProblem(options.Render.Station.Number);
+            !problem.isEmpty())
+            throw EUsageError(QStringLiteral("--station: ") + problem);
+    }
+    // Angles are written with a decimal point, whatever the locale.
+    auto angle = [&](const QCommandLineOption &option,
+                     QString (*problemOf)(double)) -> std::optional<double> {
+        if (!parser.isSet(option))
+            return std::nullopt;
+        const QString text = single(option, "number of degrees");
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        const QString problem =
+            ok ? problemOf(value) : QStringLiteral("\"%1\" is not a number of degrees").arg(text);
+        if (!problem.isEmpty())
+            throw EUsageError(QStringLiteral("--%1: %2").arg(option.names().last(), problem));
+        return value;
+    };
+    options.Render.Station.Latitude = angle(latitude, LatitudeProblem);
+    options.Render.Station.Longitude = angle(longitude, LongitudeProblem);
+    options.Render.Print = parser.isSet(print);
+    options.Render.Feet = parser.isSet(feet);
+    options.Render.Analysis = parser.isSet(analysis);
 
+    if (archive) {
+        // Two inputs of one NAME would overwrite each other's files.
+        std::map<QString, QString> names;
+        for (const QString &input : std::as_const(options.Inputs)) {
+            const QString name = ArchiveName(input);
+            if (auto other = names.find(name); other != names.end())
+                throw EUsageError(
+                    QStringLiteral("%1 and %2 would both be written as %3.*")
+                        .arg(other->second, input, QDir(options.OutDir).filePath(name)));
+            names.emplace(name, input);
+        }
+        return options;
+    }
     // Two outputs to one file would leave only the last.
     std::map<QString, QString> seen;
-    const std::array<std::pair<QString, QString>, 11> outputs{
-        std::pair{QStringLiteral("--report"), options.Report},
-        {QStringLiteral("--temp"), options.Temp},
-        {QStringLiteral("--bufr"), options.Bufr},
-        {QStringLiteral("--levels"), options.Levels},
-        {QStringLiteral("--summary"), options.Summary},
-        {QStringLiteral("--save-graphs"), options.SaveGraphs},
-        {QStringLiteral("--csv"), options.Csv},
-        {QStringLiteral("--sharppy"), options.Sharppy},
-        {QStringLiteral("--standard"), options.Images[gtStandard]},
-        {QStringLiteral("--skewt"), options.Images[gtSkewT]},
-        {QStringLiteral("--time"), options.Images[gtTime]}};
-    for (const auto &[name, file] : outputs) {
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const QString &file = options.Files[i];
         if (file.isEmpty())
             continue;
+        const QString name = QStringLiteral("--") + kinds[i].Option;
         const QString path = QFileInfo(file).absoluteFilePath();
         if (auto other = seen.find(path); other != seen.end())
             throw EUsageError(
@@ -271,208 +261,74 @@ TOptions ParseOptions(const QStringList &arguments)
     return options;
 }
 
-QByteArray ReadInput(const QString &fileName)
+// The reports that name the station refuse to run without it (from the
+// options or the settings document).
+std::function<void(const TGraphSettings &)>
+StationCheck(const std::vector<const TOutputKind *> &requested)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Could not open file ") + fileName);
-    QByteArray contents = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EFileError(QStringLiteral("Could not read file ") + fileName);
-    return contents;
+    return [requested](const TGraphSettings &settings) {
+        for (const TOutputKind *kind : requested)
+            if (kind->MissingStation)
+                if (const QString missing = kind->MissingStation(settings.Station);
+                    !missing.isEmpty())
+                    throw EUsageError(missing);
+    };
 }
 
-// A settings document begins with markup; a run log with "Kestrin Data".
-bool IsSettingsDocument(const QByteArray &contents)
+int RunSingle(const TOptions &options)
 {
-    qsizetype p = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (p < contents.size() && uchar(contents[p]) <= 32)
-        ++p;
-    return p < contents.size() && contents[p] == '<';
-}
-
-// The reports that name the station refuse to run without it.
-void CheckStationFor(const TOptions &options, const TStationIdentity &station)
-{
-    if (!options.Temp.isEmpty() && station.Number.isEmpty())
-        throw EUsageError(QStringLiteral("--temp needs a station number (--station)"));
-    if (options.Bufr.isEmpty())
-        return;
-    QStringList parts, names;
-    if (station.Number.isEmpty())
-        parts << QStringLiteral("a station number"), names << QStringLiteral("--station");
-    if (!station.Latitude)
-        parts << QStringLiteral("a latitude"), names << QStringLiteral("--latitude");
-    if (!station.Longitude)
-        parts << QStringLiteral("a longitude"), names << QStringLiteral("--longitude");
-    if (parts.isEmpty())
-        return;
-    const QString last = parts.takeLast();
-    throw EUsageError(QStringLiteral("--bufr needs %1 (%2)")
-                          .arg(parts.isEmpty() ? last
-                                               : parts.join(QStringLiteral(", ")) +
-                                                     QStringLiteral(" and ") + last,
-                               names.join(QStringLiteral(", "))));
-}
-
-TGraphSettings LoadInput(const TOptions &options)
-{
-    const QByteArray contents = ReadInput(options.Input);
-    TGraphSettings settings;
-    if (IsSettingsDocument(contents)) {
-        settings = ParseGraphSettings(contents, options.Input);
-        if (options.Feet)
-            settings.DisplayedUnit = luFeet;
-    } else {
-        ApplyInitialSeries(settings.StandardParameters);
-        ApplyInitialSeries(settings.SkewTParameters);
-        ApplyInitialSeries(settings.TimeParameters);
-        const TRunLog log = ParseRunLog(contents, options.Input);
-        settings.DataParameters.Configuration() = log.Configuration;
-        settings.DataParameters.SetLaunchElevation(log.LaunchElevation);
-        settings.RecordedLines = log.DataLines;
-        settings.DisplayedUnit = options.Feet ? luFeet : luMeters;
+    const std::vector<TOutputKind> &kinds = OutputKinds();
+    uint8_t needs = 0;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!options.Files[i].isEmpty())
+            needs |= kinds[i].Needs;
+    std::vector<const TOutputKind *> requested;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!options.Files[i].isEmpty())
+            requested.push_back(&kinds[i]);
+    TRenderOptions render = options.Render;
+    render.DrawSideBySide = true;
+    render.CheckLoaded = StationCheck(requested);
+    const TRenderedFlight flight = RenderFlight(options.Inputs[0], render, needs);
+    // Image compression is the slowest part of writing: the outputs are
+    // made side by side.
+    std::vector<std::pair<QString, std::future<QByteArray>>> made;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const QString &file = options.Files[i];
+        if (!file.isEmpty())
+            made.emplace_back(file,
+                              std::async(std::launch::async, [&kind = kinds[i], &flight, file] {
+                                  return kind.Make(flight, file);
+                              }));
     }
-    if (!options.Station.Number.isEmpty())
-        settings.Station.Number = options.Station.Number;
-    if (options.Station.Latitude)
-        settings.Station.Latitude = options.Station.Latitude;
-    if (options.Station.Longitude)
-        settings.Station.Longitude = options.Station.Longitude;
-    CheckStationFor(options, settings.Station);
-    // The graphs are as large as their images on screen, whatever a document says.
-    for (TGraphParameters *parameters : std::initializer_list<TGraphParameters *>{
-             &settings.StandardParameters, &settings.SkewTParameters, &settings.TimeParameters}) {
-        parameters->SetWidth(options.Size.width());
-        parameters->SetHeight(options.Size.height());
-    }
-    return settings;
+    std::vector<TOutput> outputs;
+    for (auto &[file, bytes] : made)
+        outputs.push_back({file, bytes.get()});
+    WriteOutputs(outputs);
+    return 0;
 }
 
-QByteArray EncodeImage(const QImage &image, const QString &fileName)
+int RunArchive(const TOptions &options)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, ImageFormat(fileName));
-    if (image.isNull() || !writer.write(image))
-        throw EFileError(QStringLiteral("Could not make the image for %1").arg(fileName));
-    return bytes;
-}
-
-// Writes every output under a temporary name first and puts them in place
-// only when all of them were written.
-void WriteOutputs(const std::vector<TOutput> &outputs)
-{
-    std::vector<std::unique_ptr<QSaveFile>> files;
-    for (const TOutput &output : outputs) {
-        auto file = std::make_unique<QSaveFile>(output.FileName);
-        if (!file->open(QIODevice::WriteOnly) || file->write(output.Bytes) != output.Bytes.size())
-            throw EFileError(QStringLiteral("Could not write file ") + output.FileName);
-        files.push_back(std::move(file));
-    }
-    for (size_t i = 0; i < files.size(); ++i)
-        if (!files[i]->commit())
-            throw EFileError(QStringLiteral("Could not write file ") + outputs[i].FileName);
+    if (!QDir().mkpath(options.OutDir))
+        throw EFileError(QStringLiteral("Could not create folder ") + options.OutDir);
+    TArchiveJob job;
+    job.Inputs = options.Inputs;
+    job.Folder = options.OutDir;
+    job.Options = options.Render;
+    const std::vector<TOutputKind> &kinds = OutputKinds();
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!options.Files[i].isEmpty())
+            job.Outputs.push_back(&kinds[i]);
+    job.Options.CheckLoaded = StationCheck(job.Outputs);
+    job.Progress = isatty(STDERR_FILENO);
+    return ConvertArchive(job);
 }
 
 int Run(const QStringList &arguments)
 {
     const TOptions options = ParseOptions(arguments);
-    const TGraphSettings settings = LoadInput(options);
-
-    TGraphThread thread;
-    std::array<QImage, 3> screens;
-    for (TGraphType type : {gtStandard, gtSkewT, gtTime})
-        thread.SetGraphTarget(type, &screens[type]);
-    TRecordingSession session(thread.Commands());
-
-    // As the window does: the graph settings at their screen size, the
-    // unit, then the data set and every line through RecordResult.
-    thread.Post(rcStandardParameters, settings.StandardParameters.Clone());
-    // --analysis changes the pictures only: the settings document is written
-    // from `settings`, which keeps the overlays as loaded.
-    auto skewT = std::make_unique<TSkewTGraphParameters>(settings.SkewTParameters);
-    if (options.Analysis) {
-        skewT->SetShowParcel(true);
-        skewT->SetShowStandardAtmosphere(true);
-        skewT->SetShowAnalysis(true);
-    }
-    thread.Post(rcSkewTParameters, std::move(skewT));
-    thread.Post(rcTimeParameters, settings.TimeParameters.Clone());
-    thread.Post(rcLengthUnit, std::make_unique<TIntegerWrapper>(settings.DisplayedUnit));
-    session.BeginNewRun(settings.DataParameters);
-    session.ReplayLines(settings.RecordedLines, settings.DataParameters.Configuration());
-    thread.WaitForPosted();
-
-    std::array<QImage, 3> prints;
-    if (options.Print) {
-        for (TGraphType type : {gtStandard, gtSkewT, gtTime})
-            if (!options.Images[type].isEmpty())
-                thread.Post(rcPrintImage, std::make_unique<TIntegerWrapper>(type));
-        thread.WaitForPosted();
-        for (auto &image : TakeFromBuffer(thread.Images()))
-            if (image->GraphType <= gtTime)
-                prints[image->GraphType] = std::move(image->Image);
-    }
-
-    TDataViewModel view;
-    view.Collect(thread.ViewPackets());
-    QStringList errors;
-    for (const auto &error : TakeFromBuffer(thread.Errors()))
-        errors << error->Value;
-    thread.TerminateAndWait();
-    if (!errors.isEmpty())
-        throw EVentrelError(errors.join(QStringLiteral("; ")));
-
-    std::vector<TOutput> outputs;
-    if (!options.Report.isEmpty())
-        outputs.push_back({options.Report, EncodeLogLines(ReportLines(
-                                               QFileInfo(options.Input).fileName(), view.Headers(),
-                                               view.Lefts(), view.Rights()))});
-    if (!options.SaveGraphs.isEmpty()) {
-        TGraphSettings saved = settings;
-        saved.RecordedLines = session.RecordedLines();
-        outputs.push_back({options.SaveGraphs, GraphSettingsToBytes(saved)});
-    }
-    // The thread has ended: its packets can be read.
-    if (!options.Csv.isEmpty())
-        outputs.push_back(
-            {options.Csv, FormatProcessedDataCsv(settings.DataParameters.Configuration(),
-                                                 thread.Pipeline().AllPackets())});
-    // The ascent as the graphs see it: frames without errors.
-    if (!options.Sharppy.isEmpty())
-        outputs.push_back(
-            {options.Sharppy, FormatSharppySounding(thread.Pipeline().GoodPackets())});
-    if (!options.Levels.isEmpty() || !options.Summary.isEmpty() || !options.Temp.isEmpty() ||
-        !options.Bufr.isEmpty()) {
-        const TSoundingProducts products = ComputeSoundingProducts(thread.Pipeline().GoodPackets());
-        if (!options.Levels.isEmpty())
-            outputs.push_back({options.Levels, FormatLevelsCsv(products)});
-        if (!options.Summary.isEmpty())
-            outputs.push_back({options.Summary, FormatSoundingSummary(products, settings.Station)});
-        if (!options.Temp.isEmpty())
-            outputs.push_back({options.Temp, FormatTempReport(products, settings.Station)});
-        if (!options.Bufr.isEmpty())
-            outputs.push_back(
-                {options.Bufr, EncodeSoundingBufr(products, settings.Station,
-                                                  settings.DataParameters.LaunchElevation())});
-    }
-    // Image compression is the slowest part of writing: the images are
-    // encoded side by side.
-    std::vector<std::pair<QString, std::future<QByteArray>>> images;
-    for (TGraphType type : {gtStandard, gtSkewT, gtTime}) {
-        const QString &file = options.Images[type];
-        const QImage &image = options.Print ? prints[type] : screens[type];
-        if (!file.isEmpty())
-            images.emplace_back(file, std::async(std::launch::async, [&image, file] {
-                                    return EncodeImage(image, file);
-                                }));
-    }
-    for (auto &[file, bytes] : images)
-        outputs.push_back({file, bytes.get()});
-    WriteOutputs(outputs);
-    return 0;
+    return options.OutDir.isEmpty() ? RunSingle(options) : RunArchive(options);
 }
 
 // Standard error carries the program's own message only: the toolkit's
@@ -493,16 +349,19 @@ int main(int argc, char **argv)
     QGuiApplication application(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("ventrel-render"));
     InitialiseProcess();
-    QString message;
+    int status = 1;
     try {
-        return Run(QGuiApplication::arguments());
+        status = Run(QGuiApplication::arguments());
     } catch (const EVentrelError &e) {
-        message = e.Message();
+        std::fprintf(stderr, "ventrel-render: %s\n",
+                     OneLine(e.Message()).toLocal8Bit().constData());
     } catch (const std::exception &e) {
-        message = QString::fromLocal8Bit(e.what());
+        std::fprintf(stderr, "ventrel-render: %s\n",
+                     OneLine(QString::fromLocal8Bit(e.what())).toLocal8Bit().constData());
     }
-    // One line, whatever the message holds.
-    message.replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(" "));
-    std::fprintf(stderr, "ventrel-render: %s\n", message.toLocal8Bit().constData());
-    return 1;
+    // Everything is written and committed: the process ends without taking
+    // the toolkit down, whose font database alone takes longer to free than
+    // a two-hour flight takes to draw.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -1,0 +1,304 @@
+#include "RenderFlight.h"
+
+#include "devices/LogFormat.h"
+#include "foundation/WrapperClasses.h"
+#include "graphs/SeriesDefaults.h"
+#include "pipeline/RecordingSession.h"
+#include "pipeline/Report.h"
+#include "pipeline/SoundingBufr.h"
+#include "pipeline/SoundingExport.h"
+#include "pipeline/SoundingProductFiles.h"
+#include "pipeline/TempReport.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <exception>
+
+namespace {
+
+// Frames are handed to the pipeline in batches of this many, as the graph
+// thread takes what arrived in a cycle: the commands of a long flight are
+// never all held at once.
+constexpr size_t BatchFrames = 4096;
+
+constexpr std::array<uint8_t, 3> ImageNeeds{onStandardImage, onSkewTImage, onTimeImage};
+
+QByteArray ReadInput(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFileError(QStringLiteral("Could not open file ") + fileName);
+    QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EFileError(QStringLiteral("Could not read file ") + fileName);
+    return contents;
+}
+
+// A settings document begins with markup; a run log with "Kestrin Data".
+bool IsSettingsDocument(const QByteArray &contents)
+{
+    qsizetype p = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (p < contents.size() && uchar(contents[p]) <= 32)
+        ++p;
+    return p < contents.size() && contents[p] == '<';
+}
+
+TGraphSettings LoadInput(const QString &input, const TRenderOptions &options)
+{
+    const QByteArray contents = ReadInput(input);
+    TGraphSettings settings;
+    if (IsSettingsDocument(contents)) {
+        settings = ParseGraphSettings(contents, input);
+        if (options.Feet)
+            settings.DisplayedUnit = luFeet;
+    } else {
+        ApplyInitialSeries(settings.StandardParameters);
+        ApplyInitialSeries(settings.SkewTParameters);
+        ApplyInitialSeries(settings.TimeParameters);
+        const TRunLog log = ParseRunLog(contents, input);
+        settings.DataParameters.Configuration() = log.Configuration;
+        settings.DataParameters.SetLaunchElevation(log.LaunchElevation);
+        settings.RecordedLines = log.DataLines;
+        settings.DisplayedUnit = options.Feet ? luFeet : luMeters;
+    }
+    const TStationIdentity &given = options.Station;
+    if (!given.Number.isEmpty())
+        settings.Station.Number = given.Number;
+    if (given.Latitude)
+        settings.Station.Latitude = given.Latitude;
+    if (given.Longitude)
+        settings.Station.Longitude = given.Longitude;
+    // The graphs are as large as their images on screen, whatever a document says.
+    for (TGraphParameters *parameters : std::initializer_list<TGraphParameters *>{
+             &settings.StandardParameters, &settings.SkewTParameters, &settings.TimeParameters}) {
+        parameters->SetWidth(options.Size.width());
+        parameters->SetHeight(options.Size.height());
+    }
+    return settings;
+}
+
+QByteArray EncodeImage(const QImage &image, const QString &fileName)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, ImageFormat(fileName));
+    if (image.isNull() || !writer.write(image))
+        throw EFileError(QStringLiteral("Could not make the image for %1").arg(fileName));
+    return bytes;
+}
+
+// "--bufr needs a latitude and a longitude (--latitude, --longitude)".
+QString MissingParts(const char *option, const TStationIdentity &station, bool position)
+{
+    QStringList parts, names;
+    if (station.Number.isEmpty())
+        parts << QStringLiteral("a station number"), names << QStringLiteral("--station");
+    if (position && !station.Latitude)
+        parts << QStringLiteral("a latitude"), names << QStringLiteral("--latitude");
+    if (position && !station.Longitude)
+        parts << QStringLiteral("a longitude"), names << QStringLiteral("--longitude");
+    if (parts.isEmpty())
+        return QString();
+    const QString last = parts.takeLast();
+    return QStringLiteral("--%1 needs %2 (%3)")
+        .arg(QLatin1String(option),
+             parts.isEmpty() ? last
+                             : parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last,
+             names.join(QStringLiteral(", ")));
+}
+
+TOutputKind ImageKind(TGraphType type, const char *option)
+{
+    return {QLatin1String(option), QStringLiteral(".%1.png").arg(QLatin1String(option)),
+            ImageNeeds[type], [type](const TRenderedFlight &flight, const QString &fileName) {
+                return EncodeImage(flight.Images[type], fileName);
+            }};
+}
+
+} // namespace
+
+QByteArray ImageFormat(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("bmp"))
+        return "BMP";
+    if (suffix == QLatin1String("png"))
+        return "PNG";
+    throw EUsageError(
+        QStringLiteral("cannot tell the image format of %1: use .bmp or .png").arg(fileName));
+}
+
+const std::vector<TOutputKind> &OutputKinds()
+{
+    static const std::vector<TOutputKind> kinds{
+        {QStringLiteral("report"), QStringLiteral(".report.txt"), onDataList,
+         [](const TRenderedFlight &flight, const QString &) {
+             const TDataViewModel &view = flight.View;
+             return EncodeLogLines(ReportLines(QFileInfo(flight.Input).fileName(), view.Headers(),
+                                               view.Lefts(), view.Rights()));
+         }},
+        {QStringLiteral("save-graphs"), QStringLiteral(".xml"), onRecordedLines,
+         [](const TRenderedFlight &flight, const QString &) {
+             TGraphSettings saved = flight.Settings;
+             saved.RecordedLines = flight.RecordedLines;
+             return GraphSettingsToBytes(saved);
+         }},
+        {QStringLiteral("csv"), QStringLiteral(".csv"), 0,
+         [](const TRenderedFlight &flight, const QString &) {
+             return FormatProcessedDataCsv(flight.Settings.DataParameters.Configuration(),
+                                           flight.Pipeline->AllPackets());
+         }},
+        // The ascent as the graphs see it: frames without errors.
+        {QStringLiteral("sharppy"), QStringLiteral(".sharppy.txt"), 0,
+         [](const TRenderedFlight &flight, const QString &) {
+             return FormatSharppySounding(flight.Pipeline->GoodPackets());
+         }},
+        {QStringLiteral("levels"), QStringLiteral(".levels.csv"), onProducts,
+         [](const TRenderedFlight &flight, const QString &) {
+             return FormatLevelsCsv(*flight.Products);
+         }},
+        {QStringLiteral("summary"), QStringLiteral(".summary.json"), onProducts,
+         [](const TRenderedFlight &flight, const QString &) {
+             return FormatSoundingSummary(*flight.Products, flight.Settings.Station);
+         }},
+        {QStringLiteral("temp"), QStringLiteral(".temp.txt"), onProducts,
+         [](const TRenderedFlight &flight, const QString &) {
+             return FormatTempReport(*flight.Products, flight.Settings.Station);
+         },
+         [](const TStationIdentity &station) { return MissingParts("temp", station, false); }},
+        {QStringLiteral("bufr"), QStringLiteral(".bufr"), onProducts,
+         [](const TRenderedFlight &flight, const QString &) {
+             return EncodeSoundingBufr(*flight.Products, flight.Settings.Station,
+                                       flight.Settings.DataParameters.LaunchElevation());
+         },
+         [](const TStationIdentity &station) { return MissingParts("bufr", station, true); }},
+        ImageKind(gtStandard, "standard"),
+        ImageKind(gtSkewT, "skewt"),
+        ImageKind(gtTime, "time"),
+    };
+    return kinds;
+}
+
+TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options, uint8_t needs)
+{
+    TRenderedFlight flight;
+    flight.Input = input;
+    flight.Settings = LoadInput(input, options);
+    if (options.CheckLoaded)
+        options.CheckLoaded(flight.Settings);
+    const TGraphSettings &settings = flight.Settings;
+    flight.Frames = settings.RecordedLines.size();
+    flight.Pipeline = std::make_unique<TGraphPipeline>();
+    TGraphPipeline &pipeline = *flight.Pipeline;
+    for (TGraphType type : {gtStandard, gtSkewT, gtTime})
+        pipeline.SetDrawing(type, needs & ImageNeeds[type]);
+
+    // The graph thread's cycle, run here: a failing step becomes a message.
+    QStringList errors;
+    TCommandList batch;
+    auto post = [&](uint8_t command, std::unique_ptr<TObject> data) {
+        batch.push_back(std::make_unique<TRawDataPacket>(command, std::move(data)));
+    };
+    auto cycle = [&](bool redraw) {
+        TCycleOutput output;
+        try {
+            pipeline.Process(batch, output);
+            if (needs & onDataList)
+                for (const auto &packet : output.ViewPackets)
+                    flight.View.Apply(*packet);
+            for (auto &image : output.Images)
+                if (image->GraphType <= gtTime)
+                    flight.Images[image->GraphType] = std::move(image->Image);
+            if (redraw)
+                pipeline.RedrawChanged(output, options.DrawSideBySide);
+        } catch (const EVentrelError &e) {
+            pipeline.ReportError(QStringLiteral("cycle"),
+                                 QStringLiteral("Graph thread: ") + e.Message(), output.Errors);
+        } catch (const std::exception &e) {
+            pipeline.ReportError(
+                QStringLiteral("cycle"),
+                QStringLiteral("Graph thread: ") + QString::fromLocal8Bit(e.what()), output.Errors);
+        }
+        batch.clear();
+        errors << output.Errors;
+    };
+
+    // As the window does: the graph settings at their screen size, the unit,
+    // then the data set and every recorded line.
+    post(rcStandardParameters, settings.StandardParameters.Clone());
+    // --analysis changes the pictures only: the settings document is written
+    // from `settings`, which keeps the overlays as loaded.
+    auto skewT = std::make_unique<TSkewTGraphParameters>(settings.SkewTParameters);
+    if (options.Analysis) {
+        skewT->SetShowParcel(true);
+        skewT->SetShowStandardAtmosphere(true);
+        skewT->SetShowAnalysis(true);
+    }
+    post(rcSkewTParameters, std::move(skewT));
+    post(rcTimeParameters, settings.TimeParameters.Clone());
+    post(rcLengthUnit, std::make_unique<TIntegerWrapper>(settings.DisplayedUnit));
+    post(rcNewRun, std::make_unique<TDataParameters>(settings.DataParameters));
+    const TKestrinResult &configuration = settings.DataParameters.Configuration();
+    const bool keepLines = needs & onRecordedLines;
+    // The loaded lines are let go one by one as they are replayed: the
+    // packets they become take their place in memory.
+    QStringList lines = std::move(flight.Settings.RecordedLines);
+    if (keepLines)
+        flight.RecordedLines.reserve(lines.size());
+    pipeline.ReservePackets(size_t(lines.size()));
+    const TFormatSettings &formats = GetSystemFormatSettings();
+    for (QString &line : lines) {
+        auto result =
+            std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration, formats));
+        line = QString();
+        if (keepLines)
+            flight.RecordedLines << FormatLogLine(*result);
+        post(rcFrame, std::move(result));
+        if (batch.size() >= BatchFrames)
+            cycle(false);
+    }
+    cycle(true);
+
+    if (options.Print) {
+        for (TGraphType type : {gtStandard, gtSkewT, gtTime})
+            if (needs & ImageNeeds[type])
+                post(rcPrintImage, std::make_unique<TIntegerWrapper>(type));
+        cycle(false);
+    } else {
+        for (TGraphType type : {gtStandard, gtSkewT, gtTime})
+            if (needs & ImageNeeds[type])
+                flight.Images[type] = pipeline.Graph(type).Bitmap();
+    }
+    if (!errors.isEmpty())
+        throw EVentrelError(errors.join(QStringLiteral("; ")));
+    // The ascent as the graphs see it: frames without errors.
+    if (needs & onProducts)
+        flight.Products = ComputeSoundingProducts(pipeline.GoodPackets());
+    return flight;
+}
+
+QString OneLine(QString message)
+{
+    // Not shared between the threads of an archive conversion: only errors get here.
+    const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    return message.replace(breaks, QStringLiteral(" "));
+}
+
+void WriteOutputs(const std::vector<TOutput> &outputs)
+{
+    std::vector<std::unique_ptr<QSaveFile>> files;
+    for (const TOutput &output : outputs) {
+        auto file = std::make_unique<QSaveFile>(output.FileName);
+        if (!file->open(QIODevice::WriteOnly) || file->write(output.Bytes) != output.Bytes.size())
+            throw EFileError(QStringLiteral("Could not write file ") + output.FileName);
+        files.push_back(std::move(file));
+    }
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!files[i]->commit())
+            throw EFileError(QStringLiteral("Could not write file ") + outputs[i].FileName);
+}
