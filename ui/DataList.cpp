@@ -112,13 +112,29 @@ void TDataList::UpdateHeight()
     resize(width(), ClampExtent(LineTop(FLines.size()) + FBottomPadding));
 }
 
+void TDataList::SizeToText()
+{
+    resize(ClampExtent(int64_t(FLeftPadding) + FWidest + FRightPadding),
+           ClampExtent(LineTop(FLines.size()) + FBottomPadding));
+}
+
 void TDataList::AddLine(const QString &text)
 {
     FSized = true;
     FLines.append(text);
     FWidest = std::max(FWidest, TextWidth(text));
-    resize(ClampExtent(int64_t(FLeftPadding) + FWidest + FRightPadding),
-           ClampExtent(LineTop(FLines.size()) + FBottomPadding));
+    SizeToText();
+}
+
+void TDataList::AddLines(const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    FSized = true;
+    FLines.append(texts);
+    for (const QString &text : texts)
+        FWidest = std::max(FWidest, TextWidth(text));
+    SizeToText();
 }
 
 void TDataList::Clear()

@@ -70,11 +70,9 @@ bool InUse(TChannelType type)
 // Applies one delivery of the graph thread to the data list.
 void ApplyViewPacket(TDataListView &list, const TDataViewPacket &packet, bool autoScroll)
 {
-    const qsizetype rows = std::min(packet.TimeTexts.size(), packet.RowTexts.size());
     switch (packet.Kind) {
     case dvAppend:
-        for (qsizetype i = 0; i < rows; ++i)
-            list.AddLine(packet.TimeTexts[i], packet.RowTexts[i]);
+        list.AddLines(packet.TimeTexts, packet.RowTexts);
         if (autoScroll)
             list.ScrollToEnd();
         break;
@@ -92,8 +90,7 @@ void ApplyViewPacket(TDataListView &list, const TDataViewPacket &packet, bool au
         list.ClearHeaders();
         for (const QString &line : packet.HeadingLines)
             list.AddHeaderLine(line);
-        for (qsizetype i = 0; i < rows; ++i)
-            list.AddLine(packet.TimeTexts[i], packet.RowTexts[i]);
+        list.AddLines(packet.TimeTexts, packet.RowTexts);
         list.SetActiveLine(active);
         list.SetHorizontalScrollPosition(horizontal);
         list.SetVerticalScrollPosition(vertical);
