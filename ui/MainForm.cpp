@@ -275,6 +275,10 @@ void TfrmMain::BuildControls()
     connect(FPrintTimer, &QTimer::timeout, this, [this] { Guarded([this] { tmrPrintTimer(); }); });
     connect(FDataListTimer, &QTimer::timeout, this,
             [this] { Guarded([this] { tmrDataListViewTimer(); }); });
+    FLoadedRowsTimer = new QTimer(this);
+    FLoadedRowsTimer->setInterval(20);
+    connect(FLoadedRowsTimer, &QTimer::timeout, this,
+            [this] { Guarded([this] { LoadedRowsTimer(); }); });
 
     ConnectFileButtons();
     ConnectSoundingProducts();
@@ -379,6 +383,7 @@ void TfrmMain::FormDestroy()
     FGraphResizeTimer->stop();
     FPrintTimer->stop();
     FDataListTimer->stop();
+    FLoadedRowsTimer->stop();
     // The receiver first, so that no frame arrives for a thread that is ending.
     FReceiver.reset();
     if (FGraphThread) {
@@ -985,6 +990,14 @@ void TfrmMain::tmrDataListViewTimer()
     for (const auto &packet : packets)
         ApplyViewPacket(*FDataList, *packet, autoScroll);
     ShowGraphErrors();
+}
+
+void TfrmMain::LoadedRowsTimer()
+{
+    const bool processed = FGraphThread->CompletedCycles() >= FLoadedRowsCycle;
+    if (processed)
+        FLoadedRowsTimer->stop();
+    tmrDataListViewTimer();
 }
 
 void TfrmMain::ShowGraphErrors()
