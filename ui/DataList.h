@@ -80,6 +80,11 @@ class TDataList : public QWidget
     // kerning): then a line is measured without shaping it.
     std::array<double, 256> FAdvances{};
     bool FSummable = false;
+    // The advance every printable ASCII character shares, when the font is
+    // summable, they all have the same one, and it is a whole number of
+    // 64ths of a pixel (as the font engine gives them): then the sum over a
+    // line of them is exactly their count times it. Zero otherwise.
+    double FAsciiAdvance = 0;
     int32_t FLineHeight = 0;
     int32_t FAscent = 0;
     int32_t FWidest = 0;

@@ -116,10 +116,12 @@ TEST(DataList, MeasuresEachTextAsTheFontLaysItOut)
 {
     const QStringList texts{
         Row(1),
+        Row(2).repeated(200), // 16,000 characters: no rounding creeps in
         QStringLiteral("   -12.5 \u00B0C   98 %   Error   \u00B5V"),
         QStringLiteral("soft\u00ADhyphen shapes to nothing"),
         QStringLiteral("\u20AC outside Latin-1 \u2212 and \u0394"),
         QStringLiteral("tab\tinside"),
+        QStringLiteral("1234567\uFF21 a code above 0x8000 among ASCII"),
     };
     for (const QString &text : texts) {
         TDataList pane;
