@@ -188,7 +188,8 @@ class TfrmMain : public QMainWindow
     // --- the file commands --------------------------------------------------
     // Every command asks for its file first; cancelled, it does nothing else.
     // A load reads and checks the whole file before it changes anything, so a
-    // file that fails leaves everything as it was.
+    // file that fails leaves everything as it was. It reads on a worker while
+    // the event loop turns without user input (RunInBackground).
     void LoadLogClick();
     void PrintClick();
     void SaveGraphsClick();
