@@ -76,7 +76,7 @@ void TGraphThread::TerminateAndWait()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-bool TGraphThread::WaitForPosted(int timeoutMs)
+uint64_t TGraphThread::RequestCycle()
 {
     uint64_t target;
     {
@@ -84,6 +84,12 @@ bool TGraphThread::WaitForPosted(int timeoutMs)
         target = FStartedCycles + 1;
     }
     Wake();
+    return target;
+}
+
+bool TGraphThread::WaitForPosted(int timeoutMs)
+{
+    const uint64_t target = RequestCycle();
     QElapsedTimer timer;
     timer.start();
     while (FCompletedCycles.load() < target) {

@@ -63,6 +63,10 @@ class TGraphThread final : public QThread
     void Wake();
     // Cycles finished so far.
     uint64_t CompletedCycles() const { return FCompletedCycles.load(); }
+    // Cuts the pause short and returns the cycle that takes everything
+    // posted so far: once CompletedCycles() reaches it, all of that has been
+    // processed and its results handed out.
+    uint64_t RequestCycle();
     // Waits, handling events, until a cycle that started after this call
     // has finished, so that everything posted before the call has been
     // processed and its results handed out. Call on the owner's thread, whose

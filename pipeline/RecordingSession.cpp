@@ -42,6 +42,20 @@ TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters
     return packets;
 }
 
+TReplay PrepareReplay(const QStringList &lines, const TKestrinResult &configuration)
+{
+    const TFormatSettings settings = GetSystemFormatSettings();
+    TReplay replay;
+    replay.Lines.reserve(lines.size());
+    for (const QString &line : lines) {
+        auto result =
+            std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration, settings));
+        replay.Lines << FormatLogLine(*result);
+        replay.Frames.push_back(std::make_unique<TRawDataPacket>(rcFrame, std::move(result)));
+    }
+    return replay;
+}
+
 TRecordingSession::TRecordingSession(TDataBuffer<TRawDataPacket> &commands) : FCommands(commands) {}
 
 QString TRecordingSession::RecordResult(const TKestrinResult &result)
@@ -61,9 +75,20 @@ void TRecordingSession::BeginNewRun(const TDataParameters &parameters)
                                 rcNewRun, std::make_unique<TDataParameters>(parameters)));
 }
 
+size_t TRecordingSession::RecordReplay(TReplay replay)
+{
+    if (FRecordedLines.isEmpty())
+        FRecordedLines = std::move(replay.Lines);
+    else
+        FRecordedLines += replay.Lines;
+    const size_t count = replay.Frames.size();
+    TBufferLock<TRawDataPacket> lock(FCommands);
+    for (std::unique_ptr<TRawDataPacket> &frame : replay.Frames)
+        FCommands.Add(std::move(frame));
+    return count;
+}
+
 void TRecordingSession::ReplayLines(const QStringList &lines, const TKestrinResult &configuration)
 {
-    FRecordedLines.reserve(FRecordedLines.size() + lines.size());
-    for (const QString &line : lines)
-        RecordResult(ResultFromLogLine(line, configuration));
+    RecordReplay(PrepareReplay(lines, configuration));
 }

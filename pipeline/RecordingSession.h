@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 
 // A result of the configuration `configuration` read from a stored log
 // line. The frame's raw text (the field after the channel values) is kept
@@ -21,6 +22,17 @@ TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &conf
 // run that started with `parameters`: what the exports of a flight read when
 // only its lines are at hand.
 TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters &parameters);
+
+// Stored log lines made ready to record: each line's result, read with the
+// run's configuration, as a frame command for the graph thread, and the line
+// as RecordResult keeps it (the result formatted again). Pure work on its
+// arguments, so that a load can do it away from the user-interface thread.
+struct TReplay
+{
+    QStringList Lines;
+    TDataBuffer<TRawDataPacket>::TItems Frames;
+};
+TReplay PrepareReplay(const QStringList &lines, const TKestrinResult &configuration);
 
 class TRecordingSession
 {
@@ -42,6 +54,9 @@ class TRecordingSession
     // Empties the recorded lines and starts a new run in the graph thread
     // (command 1 with a copy of the parameters).
     void BeginNewRun(const TDataParameters &parameters);
+    // Records a prepared replay as RecordResult records each of its results,
+    // the frames posted under one lock. Returns how many were posted.
+    size_t RecordReplay(TReplay replay);
     // Records every stored log line, read with `configuration`.
     void ReplayLines(const QStringList &lines, const TKestrinResult &configuration);
 

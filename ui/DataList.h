@@ -22,6 +22,8 @@ class TDataList : public QWidget
     static constexpr int32_t MaxExtent = 16777215;
 
     void AddLine(const QString &text);
+    // The same as adding each in turn, with the pane sized once at the end.
+    void AddLines(const QStringList &texts);
     void Clear();
     // Selects line index (0-based) when lines can be selected and the line
     // exists; anything else is ignored, so the selection never goes back to
@@ -67,6 +69,8 @@ class TDataList : public QWidget
     int32_t TextWidth(const QString &text) const;
     void UpdateWidth();
     void UpdateHeight();
+    // Both at once, after lines were added.
+    void SizeToText();
     int64_t LineTop(int64_t index) const;
 
     QStringList FLines;
@@ -76,6 +80,11 @@ class TDataList : public QWidget
     // kerning): then a line is measured without shaping it.
     std::array<double, 256> FAdvances{};
     bool FSummable = false;
+    // The advance every printable ASCII character shares, when the font is
+    // summable, they all have the same one, and it is a whole number of
+    // 64ths of a pixel (as the font engine gives them): then the sum over a
+    // line of them is exactly their count times it. Zero otherwise.
+    double FAsciiAdvance = 0;
     int32_t FLineHeight = 0;
     int32_t FAscent = 0;
     int32_t FWidest = 0;

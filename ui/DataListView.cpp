@@ -71,6 +71,16 @@ void TDataListView::AddLine(const QString &left, const QString &right)
     RelayColumns();
 }
 
+void TDataListView::AddLines(const QStringList &lefts, const QStringList &rights)
+{
+    const qsizetype count = std::min(lefts.size(), rights.size());
+    if (count == 0)
+        return;
+    FLeft->AddLines(count == lefts.size() ? lefts : lefts.first(count));
+    FRight->AddLines(count == rights.size() ? rights : rights.first(count));
+    RelayColumns();
+}
+
 void TDataListView::AddHeaderLine(const QString &text)
 {
     FHeader->AddLine(text);

@@ -23,6 +23,10 @@ class TDataListView : public QAbstractScrollArea
 
     // Adds the time text to the left column and the row text to the right.
     void AddLine(const QString &left, const QString &right);
+    // Adds the pairs in order: the same as AddLine for each, laid out once.
+    // A list taking a second's frames costs a measurement per line, not a
+    // re-layout of every pane and scroll bar per line.
+    void AddLines(const QStringList &lefts, const QStringList &rights);
     void AddHeaderLine(const QString &text);
     void ClearLines();
     void ClearHeaders();

@@ -70,11 +70,9 @@ bool InUse(TChannelType type)
 // Applies one delivery of the graph thread to the data list.
 void ApplyViewPacket(TDataListView &list, const TDataViewPacket &packet, bool autoScroll)
 {
-    const qsizetype rows = std::min(packet.TimeTexts.size(), packet.RowTexts.size());
     switch (packet.Kind) {
     case dvAppend:
-        for (qsizetype i = 0; i < rows; ++i)
-            list.AddLine(packet.TimeTexts[i], packet.RowTexts[i]);
+        list.AddLines(packet.TimeTexts, packet.RowTexts);
         if (autoScroll)
             list.ScrollToEnd();
         break;
@@ -92,8 +90,7 @@ void ApplyViewPacket(TDataListView &list, const TDataViewPacket &packet, bool au
         list.ClearHeaders();
         for (const QString &line : packet.HeadingLines)
             list.AddHeaderLine(line);
-        for (qsizetype i = 0; i < rows; ++i)
-            list.AddLine(packet.TimeTexts[i], packet.RowTexts[i]);
+        list.AddLines(packet.TimeTexts, packet.RowTexts);
         list.SetActiveLine(active);
         list.SetHorizontalScrollPosition(horizontal);
         list.SetVerticalScrollPosition(vertical);
@@ -278,6 +275,10 @@ void TfrmMain::BuildControls()
     connect(FPrintTimer, &QTimer::timeout, this, [this] { Guarded([this] { tmrPrintTimer(); }); });
     connect(FDataListTimer, &QTimer::timeout, this,
             [this] { Guarded([this] { tmrDataListViewTimer(); }); });
+    FLoadedRowsTimer = new QTimer(this);
+    FLoadedRowsTimer->setInterval(20);
+    connect(FLoadedRowsTimer, &QTimer::timeout, this,
+            [this] { Guarded([this] { LoadedRowsTimer(); }); });
 
     ConnectFileButtons();
     ConnectSoundingProducts();
@@ -382,6 +383,7 @@ void TfrmMain::FormDestroy()
     FGraphResizeTimer->stop();
     FPrintTimer->stop();
     FDataListTimer->stop();
+    FLoadedRowsTimer->stop();
     // The receiver first, so that no frame arrives for a thread that is ending.
     FReceiver.reset();
     if (FGraphThread) {
@@ -988,6 +990,14 @@ void TfrmMain::tmrDataListViewTimer()
     for (const auto &packet : packets)
         ApplyViewPacket(*FDataList, *packet, autoScroll);
     ShowGraphErrors();
+}
+
+void TfrmMain::LoadedRowsTimer()
+{
+    const bool processed = FGraphThread->CompletedCycles() >= FLoadedRowsCycle;
+    if (processed)
+        FLoadedRowsTimer->stop();
+    tmrDataListViewTimer();
 }
 
 void TfrmMain::ShowGraphErrors()

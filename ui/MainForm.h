@@ -47,6 +47,7 @@ class TDataListView;
 class TGraphImage;
 class TGraphThread;
 class TRecordingSession;
+struct TReplay;
 class TfraHardware;
 class TfraMainControl;
 class TfraSkewTGraph;
@@ -187,7 +188,8 @@ class TfrmMain : public QMainWindow
     // --- the file commands --------------------------------------------------
     // Every command asks for its file first; cancelled, it does nothing else.
     // A load reads and checks the whole file before it changes anything, so a
-    // file that fails leaves everything as it was.
+    // file that fails leaves everything as it was. It reads on a worker while
+    // the event loop turns without user input (RunInBackground).
     void LoadLogClick();
     void PrintClick();
     void SaveGraphsClick();
@@ -284,6 +286,12 @@ class TfrmMain : public QMainWindow
     void ConnectSoundingProducts();
     // The packets of the run's recorded lines that the graphs show.
     TDataPacketList GoodRecordedPackets() const;
+    // Records the lines of a load as live frames are recorded, and has the
+    // data list take their rows as soon as the graph thread has made them.
+    void RecordLoadedLines(TReplay replay);
+    // Takes the rows of a load into the data list on every tick of
+    // FLoadedRowsTimer until the graph thread has processed the load.
+    void LoadedRowsTimer();
 
     // Controls, owned through the widget tree.
     QWidget *FMainPanel = nullptr;
@@ -313,6 +321,9 @@ class TfrmMain : public QMainWindow
     QTimer *FGraphResizeTimer = nullptr;
     QTimer *FPrintTimer = nullptr;
     QTimer *FDataListTimer = nullptr;
+    // After a load, the list need not wait up to a second for its rows.
+    QTimer *FLoadedRowsTimer = nullptr;
+    uint64_t FLoadedRowsCycle = 0;
 
     // The graph parameter dialogs, owned by the program.
     TfrmStdGraphParameters *FStdGraphParametersForm = nullptr;

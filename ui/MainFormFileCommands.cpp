@@ -6,9 +6,11 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/GraphSettingsDocument.h"
+#include "pipeline/GraphThread.h"
 #include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
 #include "pipeline/SoundingExport.h"
+#include "ui/BackgroundWork.h"
 #include "ui/DataListView.h"
 #include "ui/FileButtonsFrame.h"
 #include "ui/GraphImage.h"
@@ -24,6 +26,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -148,9 +151,19 @@ void TfrmMain::LoadLogClick()
     const std::optional<QString> path = AskOpenFileName(TextFileFilter, QStringLiteral("txt"));
     if (!path)
         return;
-    std::optional<TRunLog> log;
+    struct TLoadedLog
+    {
+        TRunLog Log;
+        TReplay Replay;
+    };
+    std::optional<TLoadedLog> loaded;
     try {
-        log.emplace(ReadRunLog(*path));
+        loaded.emplace(RunInBackground<TLoadedLog>([file = *path] {
+            TLoadedLog read{ReadRunLog(file), {}};
+            read.Replay = PrepareReplay(read.Log.DataLines, read.Log.Configuration);
+            read.Log.DataLines.clear();
+            return read;
+        }));
     } catch (const EKestrinConfigStringError &) {
         // A log of a configuration this program cannot read: the one in
         // force stays, and there is nothing the operator could correct.
@@ -158,12 +171,18 @@ void TfrmMain::LoadLogClick()
     }
 
     SetLogFileName(*path);
-    FDataParameters.Configuration() = log->Configuration;
-    FDataParameters.SetLaunchElevation(log->LaunchElevation);
+    FDataParameters.Configuration() = loaded->Log.Configuration;
+    FDataParameters.SetLaunchElevation(loaded->Log.LaunchElevation);
     ApplyConfiguration();
     // The lines take the way of live frames, without the run log.
-    for (const QString &line : log->DataLines)
-        RecordResult(ResultFromLogLine(line, FDataParameters.Configuration()));
+    RecordLoadedLines(std::move(loaded->Replay));
+}
+
+void TfrmMain::RecordLoadedLines(TReplay replay)
+{
+    FPostCounts[rcFrame] += FRecording->RecordReplay(std::move(replay));
+    FLoadedRowsCycle = FGraphThread->RequestCycle();
+    FLoadedRowsTimer->start();
 }
 
 void TfrmMain::SaveGraphsClick()
@@ -189,14 +208,26 @@ void TfrmMain::LoadGraphsClick()
     const std::optional<QString> path = AskOpenFileName(XmlFileFilter, QStringLiteral("xml"));
     if (!path)
         return;
-    std::optional<TGraphSettings> settings;
+    struct TLoadedSettings
+    {
+        TGraphSettings Settings;
+        TReplay Replay;
+    };
+    std::optional<TLoadedSettings> loaded;
     try {
-        settings.emplace(ReadGraphSettings(*path));
+        loaded.emplace(RunInBackground<TLoadedSettings>([file = *path] {
+            TLoadedSettings read{ReadGraphSettings(file), {}};
+            read.Replay = PrepareReplay(read.Settings.RecordedLines,
+                                        read.Settings.DataParameters.Configuration());
+            read.Settings.RecordedLines.clear();
+            return read;
+        }));
     } catch (const EKestrinConfigStringError &) {
         // As for a run log: the configuration in force stays, silently.
         return;
     }
 
+    TGraphSettings *settings = &loaded->Settings;
     FDataParameters = settings->DataParameters;
     ApplyConfiguration();
     // The stored sizes are those of another screen: the graphs fill this one.
@@ -216,8 +247,7 @@ void TfrmMain::LoadGraphsClick()
     SetUnits(settings->DisplayedUnit);
     SetGraphType(settings->CurrentGraph);
     SetStation(settings->Station);
-    for (const QString &line : settings->RecordedLines)
-        RecordResult(ResultFromLogLine(line, FDataParameters.Configuration()));
+    RecordLoadedLines(std::move(loaded->Replay));
 }
 
 void TfrmMain::ShowSeriesSettings()

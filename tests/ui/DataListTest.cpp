@@ -116,10 +116,12 @@ TEST(DataList, MeasuresEachTextAsTheFontLaysItOut)
 {
     const QStringList texts{
         Row(1),
+        Row(2).repeated(200), // 16,000 characters: no rounding creeps in
         QStringLiteral("   -12.5 \u00B0C   98 %   Error   \u00B5V"),
         QStringLiteral("soft\u00ADhyphen shapes to nothing"),
         QStringLiteral("\u20AC outside Latin-1 \u2212 and \u0394"),
         QStringLiteral("tab\tinside"),
+        QStringLiteral("1234567\uFF21 a code above 0x8000 among ASCII"),
     };
     for (const QString &text : texts) {
         TDataList pane;
@@ -296,6 +298,62 @@ TEST(DataListView, HeaderBlockPushesTheRowsDown)
     EXPECT_EQ(view.CornerBox().height(), 0);
     EXPECT_EQ(view.RightPane().height(), lh);
     EXPECT_EQ(view.LeftPane().height(), lh);
+}
+
+// The main window adds a tick's rows together: the list must come out as if
+// they had been added one by one, whether the new rows widen the time column,
+// the rows or neither, and whether the header is wider than the rows.
+TEST(DataListView, RowsAddedTogetherLayOutAsRowsAddedOneByOne)
+{
+    const QString wideTime = QStringLiteral("2026-12-07 13:06:00.000 local");
+    const QString longRow = Row(1) + QStringLiteral("   and a good deal more than that");
+    const QString wideHeader = longRow + longRow;
+    struct TCase
+    {
+        const char *Name;
+        QString Header;
+        QStringList Before, Lefts, Rights;
+    };
+    const TCase cases[] = {
+        {"into an empty list", QStringLiteral("Ch1 T"), {}, {"1", "2"}, {"a", "bb"}},
+        {"narrower than what is there", QStringLiteral("Ch1 T"), {longRow}, {"1"}, {"a"}},
+        {"wider time, then a wider row",
+         QStringLiteral("Ch1 T"),
+         {Row(0)},
+         {wideTime, "3"},
+         {"c", longRow}},
+        {"header wider than every row", wideHeader, {Row(0)}, {"1", wideTime}, {longRow, "d"}},
+        {"more lefts than rights", QStringLiteral("Ch1 T"), {}, {"1", "2", "3"}, {"a"}},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDataListView one, together;
+        for (TDataListView *view : {&one, &together}) {
+            view->resize(300, 150);
+            view->SetMinLeftPadding(100);
+            view->AddHeaderLine(c.Header);
+            for (const QString &row : c.Before)
+                view->AddLine(QStringLiteral("12:00:00"), row);
+        }
+        for (qsizetype i = 0; i < std::min(c.Lefts.size(), c.Rights.size()); ++i)
+            one.AddLine(c.Lefts[i], c.Rights[i]);
+        together.AddLines(c.Lefts, c.Rights);
+
+        QStringList headers[2], lefts[2], rights[2];
+        one.GetContents(headers[0], lefts[0], rights[0]);
+        together.GetContents(headers[1], lefts[1], rights[1]);
+        EXPECT_EQ(lefts[1], lefts[0]);
+        EXPECT_EQ(rights[1], rights[0]);
+        for (auto pane :
+             {&TDataListView::LeftPane, &TDataListView::RightPane, &TDataListView::HeaderPane}) {
+            EXPECT_EQ((together.*pane)().geometry(), (one.*pane)().geometry());
+            EXPECT_EQ((together.*pane)().LeftPadding(), (one.*pane)().LeftPadding());
+            EXPECT_EQ((together.*pane)().TopPadding(), (one.*pane)().TopPadding());
+        }
+        EXPECT_EQ(together.CornerBox().geometry(), one.CornerBox().geometry());
+        EXPECT_EQ(together.horizontalScrollBar()->maximum(), one.horizontalScrollBar()->maximum());
+        EXPECT_EQ(together.verticalScrollBar()->maximum(), one.verticalScrollBar()->maximum());
+    }
 }
 
 TEST(DataListView, GetContentsCopiesTheThreeLists)

@@ -6,6 +6,7 @@
 #include "foundation/CustomUtilities.h"
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/GraphThread.h"
+#include "pipeline/RecordingSession.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestSupport.h"
 #include "ui/ColorSelector.h"
@@ -40,10 +41,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -91,6 +98,95 @@ QStringList FileLines(const QString &path)
         lines.removeLast();
     return lines;
 }
+
+// A named pipe whose contents a timer of the test's event loop writes, so
+// that a load can finish reading it only if the window's event loop turns
+// while the load reads. Past a deadline a watchdog writes it instead, so that
+// a load that holds the loop up fails the test rather than hanging it.
+class TLoopFedPipe
+{
+  public:
+    TLoopFedPipe(const QString &path, QByteArray bytes)
+        : FPath(path.toLocal8Bit()), FBytes(std::move(bytes))
+    {
+        FMade = mkfifo(FPath.constData(), 0600) == 0;
+        FWatchdog = std::thread([this] {
+            std::unique_lock<std::mutex> lock(FLock);
+            if (FClaimed ||
+                FDone.wait_for(lock, std::chrono::seconds(20), [this] { return FClaimed; }))
+                return;
+            FClaimed = true;
+            lock.unlock();
+            Write(::open(FPath.constData(), O_WRONLY));
+        });
+    }
+    ~TLoopFedPipe()
+    {
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            FClaimed = true;
+        }
+        FDone.notify_all();
+        // A watchdog waiting for a reader that never came is let go.
+        const int reader = ::open(FPath.constData(), O_RDONLY | O_NONBLOCK);
+        FWatchdog.join();
+        if (reader >= 0)
+            ::close(reader);
+    }
+    TLoopFedPipe(const TLoopFedPipe &) = delete;
+    TLoopFedPipe &operator=(const TLoopFedPipe &) = delete;
+
+    bool Made() const { return FMade; }
+    // Writes the pipe from the event loop as soon as a reader has opened it.
+    void FeedFromLoop()
+    {
+        QTimer::singleShot(1, &FContext, [this] {
+            const int fd = ::open(FPath.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0)
+                return FeedFromLoop(); // no reader yet
+            {
+                std::lock_guard<std::mutex> lock(FLock);
+                if (FClaimed) {
+                    ::close(fd);
+                    return;
+                }
+                FClaimed = FFedByLoop = true;
+            }
+            FDone.notify_all();
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            Write(fd);
+        });
+    }
+    bool FedByLoop()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        return FFedByLoop;
+    }
+
+  private:
+    void Write(int fd)
+    {
+        for (qsizetype done = 0; fd >= 0 && done < FBytes.size();) {
+            const ssize_t n = ::write(fd, FBytes.constData() + done, size_t(FBytes.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    QByteArray FPath;
+    QByteArray FBytes;
+    bool FMade = false;
+    std::mutex FLock;
+    std::condition_variable FDone;
+    bool FClaimed = false;
+    bool FFedByLoop = false;
+    std::thread FWatchdog;
+    // Ends the feeding timer with the pipe.
+    QObject FContext;
+};
 
 class FileCommands : public ::testing::Test
 {
@@ -247,6 +343,60 @@ TEST_F(FileCommands, LoadsThatFailChangeNothing)
         EXPECT_FALSE(Window->ApplyingConfig());
         Window->tmrDataListViewTimer();
         EXPECT_EQ(ListLines(), 30);
+    }
+}
+
+// A load reads and parses its file while the window's event loop goes on
+// (the file is written by a timer of that loop), records every line as the
+// program writes it, and its rows reach the data list without the
+// once-a-second tick.
+TEST_F(FileCommands, LoadsReadWhileTheWindowTurnsAndListTheirRowsAtOnce)
+{
+    LocaleGuard locale("C");
+    QStringList ascent = AscentLog();
+    TKestrinResult configuration;
+    configuration.ParseConfiguration(Configuration);
+    // A value written otherwise than this program writes it is recorded as
+    // this program writes it.
+    QStringList fields = ascent[4].split(QLatin1Char('\t'));
+    fields[2] += fields[2].contains(QLatin1Char('.')) ? QStringLiteral("0") : QStringLiteral(".00");
+    ascent[4] = fields.join(QLatin1Char('\t'));
+    QStringList recorded;
+    for (const QString &line : ascent.mid(4))
+        recorded << FormatLogLine(ResultFromLogLine(line, configuration));
+    ASSERT_NE(recorded[0], ascent[4]);
+    ASSERT_EQ(recorded.mid(1), ascent.mid(5));
+
+    TGraphSettings document;
+    document.DataParameters.Configuration() = configuration;
+    document.RecordedLines = ascent.mid(4, 20);
+    struct TCase
+    {
+        const char *Name;
+        void (TfrmMain::*Command)();
+        QByteArray Bytes;
+        QStringList Recorded;
+    };
+    const TCase cases[] = {
+        {"log.txt", &TfrmMain::LoadLogClick, EncodeLogLines(ascent), recorded},
+        {"graphs.xml", &TfrmMain::LoadGraphsClick, GraphSettingsToBytes(document),
+         recorded.mid(0, 20)},
+    };
+    Window->tmrDataListView().stop();
+    // The open dialog takes only regular files; the pipe is none.
+    Window->OpenDialog().SetFileMustExist(false);
+    uint64_t posted = Window->PostCount(rcFrame);
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TLoopFedPipe pipe(Path(c.Name), c.Bytes);
+        ASSERT_TRUE(pipe.Made());
+        pipe.FeedFromLoop();
+        Run(c.Command, Path(c.Name));
+        EXPECT_TRUE(pipe.FedByLoop());
+        EXPECT_EQ(Window->RecordedLines(), c.Recorded);
+        posted += uint64_t(c.Recorded.size());
+        EXPECT_EQ(Window->PostCount(rcFrame), posted);
+        WaitForLoaded(int32_t(c.Recorded.size()));
     }
 }
 
