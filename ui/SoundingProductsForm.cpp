@@ -1,6 +1,7 @@
 #include "ui/SoundingProductsForm.h"
 
 #include "foundation/CustomUtilities.h"
+#include "pipeline/SoundingBufr.h"
 #include "pipeline/TempReport.h"
 #include "ui/FrameSupport.h"
 #include "ui/ModalInteraction.h"
@@ -140,6 +141,9 @@ void TfrmSoundingProducts::BuildControls()
     FTemp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     FTemp->setFont(QFont(QStringLiteral("Courier"), 9));
     FTemp->setMinimumHeight(110);
+    FBufr = new QLabel(this);
+    FBufr->setObjectName(QStringLiteral("lblBufr"));
+    FBufr->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(stationGroup);
@@ -152,6 +156,7 @@ void TfrmSoundingProducts::BuildControls()
     layout->addWidget(figures);
     layout->addWidget(new QLabel(QStringLiteral("TEMP report:"), this));
     layout->addWidget(FTemp);
+    layout->addWidget(FBufr);
     layout->addLayout(buttons);
     resize(600, 860);
 }
@@ -303,6 +308,23 @@ void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
                    .remove(QLatin1Char('\r'));
     if (FTemp->toPlainText() != temp)
         FTemp->setPlainText(temp);
+
+    if (!products.Surface) {
+        FBufr->setText(QStringLiteral("BUFR report: no sounding yet."));
+    } else if (FShownStation.Number.isEmpty() || !FShownStation.HasPosition()) {
+        FBufr->setText(QStringLiteral("BUFR report: set the station number, latitude and "
+                                      "longitude to save it."));
+    } else {
+        size_t standard = 0;
+        const std::vector<TBufrLevel> levels = BufrLevels(products);
+        for (const TBufrLevel &level : levels)
+            standard += (level.Flags & bfStandard) != 0;
+        FBufr->setText(QStringLiteral("BUFR report (template 3 09 057, WIGOS 0-20000-0-%1): %2 "
+                                      "levels, %3 of them standard surfaces.")
+                           .arg(FShownStation.Number)
+                           .arg(levels.size())
+                           .arg(standard));
+    }
 }
 
 void TfrmSoundingProducts::tmrRefreshTimer()

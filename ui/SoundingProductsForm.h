@@ -50,6 +50,8 @@ class TfrmSoundingProducts : public QWidget
     QPushButton &btnSaveSummary() const { return *FSaveSummary; }
     // The TEMP report as it stands, for the station last set.
     QPlainTextEdit &memTemp() const { return *FTemp; }
+    // What the BUFR report would hold now.
+    QLabel &lblBufr() const { return *FBufr; }
     QPushButton &btnSaveTemp() const { return *FSaveTemp; }
     QPushButton &btnSaveBufr() const { return *FSaveBufr; }
     QTimer &tmrRefresh() const { return *FRefresh; }
@@ -93,6 +95,7 @@ class TfrmSoundingProducts : public QWidget
     QPushButton *FSaveLevels = nullptr;
     QPushButton *FSaveSummary = nullptr;
     QPlainTextEdit *FTemp = nullptr;
+    QLabel *FBufr = nullptr;
     QPushButton *FSaveTemp = nullptr;
     QPushButton *FSaveBufr = nullptr;
     TStationIdentity FShownStation;

@@ -743,6 +743,8 @@ TEST_F(FileCommands, SoundingProductsWindow)
 
     ASSERT_TRUE(WaitFor(
         [&] { return products.memTemp().toPlainText().startsWith(QStringLiteral("TTAA ")); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return products.lblBufr().text().contains(QStringLiteral("levels")); }));
     Script.ExpectSaveFile(Path("temp.txt"));
     products.btnSaveTemp().click();
     EXPECT_TRUE(ReadFileBytes(Path("temp.txt")).contains("\r\n\r\nTTBB "));
