@@ -140,9 +140,11 @@ void TGraphThread::RunCycle()
                 FViewPackets.Add(std::move(packet));
         }
         if (output.Products) {
+            TDataBuffer<TSoundingProductsPacket>::TItems newest;
+            newest.push_back(std::move(output.Products));
+            // Older products nobody took are freed after the lock is left.
             TBufferLock<TSoundingProductsPacket> lock(FProducts);
-            FProducts.SwapItems({});
-            FProducts.Add(std::move(output.Products));
+            newest = FProducts.SwapItems(std::move(newest));
         }
         if (!output.Images.empty()) {
             TBufferLock<TPrintImage> lock(FImages);

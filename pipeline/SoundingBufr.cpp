@@ -119,16 +119,8 @@ std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products)
     const TSoundingProfile &profile = products.Analysis.Profile;
     const double launch = products.Surface->Time;
     levels.reserve(profile.size() + products.Standard.size());
-    for (size_t i = 0; i < profile.size(); ++i) {
-        TProductLevel observed;
-        observed.Pressure = profile[i].Pressure;
-        observed.Height = profile[i].Altitude;
-        observed.Temperature = profile[i].Temperature;
-        if (profile[i].HasDewpoint)
-            observed.Dewpoint = profile[i].Dewpoint;
-        observed.Time = profile[i].Time;
-        levels.push_back(FromProductLevel(observed, launch));
-    }
+    for (size_t i = 0; i < profile.size(); ++i)
+        levels.push_back(FromProductLevel(ObservedLevel(profile, i), launch));
     levels.front().Flags |= bfSurface;
     for (const TProductLevel &level : products.Significant)
         if (level.ProfileIndex)

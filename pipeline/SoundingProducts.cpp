@@ -31,6 +31,8 @@ std::optional<double> DewPointOf(double T, double RH)
     return Finite(DewPoint(T, RH));
 }
 
+} // namespace
+
 TProductLevel ObservedLevel(const TSoundingProfile &profile, size_t index)
 {
     const TSoundingLevel &l = profile[index];
@@ -46,6 +48,8 @@ TProductLevel ObservedLevel(const TSoundingProfile &profile, size_t index)
     level.ProfileIndex = index;
     return level;
 }
+
+namespace {
 
 // A standard surface below the ground: its height by the hypsometric equation
 // downward from the surface, with the surface's virtual temperature.

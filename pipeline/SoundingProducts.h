@@ -77,6 +77,9 @@ struct TSoundingProducts
     bool Passed100hPa() const;
 };
 
+// The profile level `index` as a reported level, with its observed values.
+TProductLevel ObservedLevel(const TSoundingProfile &profile, size_t index);
+
 // The products as the graph thread hands them to the window that shows them.
 class TSoundingProductsPacket : public TObject
 {

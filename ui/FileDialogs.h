@@ -14,6 +14,8 @@ class QWidget;
 
 // The filter of plain text files: run logs, reports, soundings.
 inline const QString TextFileFilter = QStringLiteral("Text files (*.txt)|*.TXT");
+// The filter of the comma-separated exports.
+inline const QString CsvFileFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
 
 // Translates a filter of "Description|*.EXT[;*.EXT2]|..." pairs into Qt name
 // filters. Matching stays case-insensitive as the pairs were meant: the

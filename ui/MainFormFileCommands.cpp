@@ -36,7 +36,6 @@ const QString XmlFileFilter = QStringLiteral("XML files (*.xml)|*.XML");
 // BMP unless the operator names a PNG file, or picks the PNG filter and types
 // a name without extension.
 const QString ImageFileFilter = QStringLiteral("BMP files (*.bmp)|*.BMP|PNG files (*.png)|*.PNG");
-const QString CsvFileFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
 
 // Gives a file dialog a command's own filter and default extension, and puts
 // the previous ones back when the command is done, however it ends.

@@ -18,9 +18,7 @@
 
 namespace {
 
-const QString CsvFilter = QStringLiteral("CSV files (*.csv)|*.CSV");
 const QString JsonFilter = QStringLiteral("JSON files (*.json)|*.JSON");
-const QString TextFilter = QStringLiteral("Text files (*.txt)|*.TXT");
 const QString BufrFilter = QStringLiteral("BUFR files (*.bufr)|*.BUFR");
 
 } // namespace
@@ -78,7 +76,7 @@ TDataPacketList TfrmMain::GoodRecordedPackets() const
 void TfrmMain::SaveLevelsClick()
 {
     const std::optional<QString> path = AskSaveFileName(
-        QStringLiteral("Levels"), QStringLiteral(".csv"), CsvFilter, QStringLiteral("csv"));
+        QStringLiteral("Levels"), QStringLiteral(".csv"), CsvFileFilter, QStringLiteral("csv"));
     if (!path)
         return;
     WriteExportFile(*path, FormatLevelsCsv(ComputeSoundingProducts(GoodRecordedPackets())));
@@ -104,7 +102,7 @@ void TfrmMain::SaveTempClick()
         return;
     }
     const std::optional<QString> path = AskSaveFileName(
-        QStringLiteral("Temp"), QStringLiteral(".txt"), TextFilter, QStringLiteral("txt"));
+        QStringLiteral("Temp"), QStringLiteral(".txt"), TextFileFilter, QStringLiteral("txt"));
     if (!path)
         return;
     WriteExportFile(*path,
