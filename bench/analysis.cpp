@@ -4,12 +4,13 @@
 //   bench_analysis --benchmark_filter=Analyse
 //   bench_analysis --benchmark_filter='SoundingProducts|Reports'
 #include "devices/KestrinLibrary.h"
-#include "pipeline/SoundingAnalysis.h"
-#include "pipeline/SoundingBufr.h"
-#include "pipeline/SoundingExport.h"
-#include "pipeline/SoundingProducts.h"
-#include "pipeline/TempReport.h"
-#include "pipeline/Thermodynamics.h"
+#include "pipeline/PacketSounding.h"
+#include "pipeline/ProcessedDataExport.h"
+#include "sounding/SoundingAnalysis.h"
+#include "sounding/SoundingBufr.h"
+#include "sounding/SoundingProducts.h"
+#include "sounding/TempReport.h"
+#include "sounding/Thermodynamics.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

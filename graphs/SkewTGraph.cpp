@@ -4,6 +4,7 @@
 #include "foundation/LocalUtilities.h"
 #include "graphs/AxisSteps.h"
 #include "graphs/GraphKindLayout.h"
+#include "pipeline/PacketSounding.h"
 
 #include <cmath>
 #include <tuple>

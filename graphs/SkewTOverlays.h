@@ -11,7 +11,7 @@
 #include "graphs/Canvas.h"
 #include "graphs/DataGraph.h"
 #include "graphs/MarkerDefinition.h"
-#include "pipeline/SoundingAnalysis.h"
+#include "sounding/SoundingAnalysis.h"
 
 #include <QString>
 #include <vector>

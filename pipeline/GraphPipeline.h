@@ -16,7 +16,8 @@
 #include "pipeline/DataBuffer.h"
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
-#include "pipeline/SoundingProducts.h"
+#include "pipeline/PacketSounding.h"
+#include "sounding/SoundingProducts.h"
 
 #include <QHash>
 #include <QStringList>

@@ -3,6 +3,7 @@
 #include "devices/LogFormat.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SettingsXml.h"
+#include "pipeline/StationSettingsXml.h"
 
 #include <QDomDocument>
 #include <QFile>

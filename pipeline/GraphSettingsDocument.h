@@ -12,7 +12,7 @@
 #include "graphs/StandardGraphParameters.h"
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataParameters.h"
-#include "pipeline/StationIdentity.h"
+#include "sounding/StationIdentity.h"
 
 #include <QByteArray>
 #include <QString>

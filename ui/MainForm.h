@@ -22,7 +22,7 @@
 #include "pipeline/DataBuffer.h"
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
-#include "pipeline/StationIdentity.h"
+#include "sounding/StationIdentity.h"
 #include "ui/FileDialogs.h"
 
 #include <QDateTime>

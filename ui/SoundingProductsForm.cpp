@@ -1,8 +1,8 @@
 #include "ui/SoundingProductsForm.h"
 
 #include "foundation/CustomUtilities.h"
-#include "pipeline/SoundingBufr.h"
-#include "pipeline/TempReport.h"
+#include "sounding/SoundingBufr.h"
+#include "sounding/TempReport.h"
 #include "ui/FrameSupport.h"
 #include "ui/ModalInteraction.h"
 

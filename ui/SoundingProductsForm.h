@@ -9,8 +9,9 @@
 // The window computes nothing itself: once a second, while it is shown, it
 // asks for the products (the graph thread makes them from the packets it has
 // processed) and shows the newest that arrived. Saving is the owner's.
-#include "pipeline/SoundingProducts.h"
-#include "pipeline/StationIdentity.h"
+#include "pipeline/PacketSounding.h"
+#include "sounding/SoundingProducts.h"
+#include "sounding/StationIdentity.h"
 
 #include <QWidget>
 #include <functional>

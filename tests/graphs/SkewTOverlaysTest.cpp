@@ -4,7 +4,8 @@
 #include "GraphKindsSupport.h"
 #include "RecordedTexts.h"
 #include "graphs/SkewTGraph.h"
-#include "pipeline/Thermodynamics.h"
+#include "pipeline/PacketSounding.h"
+#include "sounding/Thermodynamics.h"
 #include "support/TestSupport.h"
 
 namespace {

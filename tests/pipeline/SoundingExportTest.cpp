@@ -1,7 +1,7 @@
-#include "pipeline/SoundingExport.h"
 
 #include "devices/KestrinLibrary.h"
 #include "foundation/CustomUtilities.h"
+#include "pipeline/ProcessedDataExport.h"
 #include "support/TestSupport.h"
 
 #include <QDate>

@@ -3,12 +3,13 @@
 #include "devices/LogFormat.h"
 #include "foundation/WrapperClasses.h"
 #include "graphs/SeriesDefaults.h"
+#include "pipeline/PacketSounding.h"
+#include "pipeline/ProcessedDataExport.h"
 #include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
-#include "pipeline/SoundingBufr.h"
-#include "pipeline/SoundingExport.h"
-#include "pipeline/SoundingProductFiles.h"
-#include "pipeline/TempReport.h"
+#include "sounding/SoundingBufr.h"
+#include "sounding/SoundingProductFiles.h"
+#include "sounding/TempReport.h"
 
 #include <QBuffer>
 #include <QFile>

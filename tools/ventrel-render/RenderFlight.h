@@ -7,7 +7,7 @@
 #include "pipeline/DataViewModel.h"
 #include "pipeline/GraphPipeline.h"
 #include "pipeline/GraphSettingsDocument.h"
-#include "pipeline/SoundingProducts.h"
+#include "sounding/SoundingProducts.h"
 
 #include <QByteArray>
 #include <QImage>

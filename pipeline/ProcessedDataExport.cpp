@@ -1,8 +1,8 @@
-#include "pipeline/SoundingExport.h"
+#include "pipeline/ProcessedDataExport.h"
 
 #include "devices/KestrinLibrary.h"
 #include "foundation/CustomUtilities.h"
-#include "pipeline/SoundingAnalysis.h"
+#include "pipeline/PacketSounding.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -30,13 +30,6 @@ void SplitDateTime(double days, QDate &date, QTime &time)
 }
 
 } // namespace
-
-TFormatSettings DecimalPointSettings()
-{
-    TFormatSettings settings;
-    settings.DecimalSeparator = QLatin1Char('.');
-    return settings;
-}
 
 void WriteExportFile(const QString &fileName, const QByteArray &bytes)
 {
@@ -98,15 +91,6 @@ void AppendDateTimeCells(QString &text, const QDate &date, const QTime &time)
     text += QLatin1Char(',') + hms;
 }
 
-QString StationIdentifier(const QString &station)
-{
-    QString id;
-    for (QChar c : station)
-        if (c.unicode() > 0x20 && c.unicode() < 0x7F && c != QLatin1Char(','))
-            id += c;
-    return id.isEmpty() ? QStringLiteral("VNTRL") : id;
-}
-
 } // namespace
 
 QByteArray FormatProcessedDataCsv(const TKestrinResult &configuration,
@@ -160,48 +144,7 @@ void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configu
 
 QByteArray FormatSharppySounding(const TDataPacketList &packets, const QString &station)
 {
-    const TSoundingProfile profile = BuildSoundingProfile(packets);
-    if (profile.empty())
-        throw ESoundingExportError(QStringLiteral(
-            "There is no sounding to export: no frame has a valid pressure and temperature"));
-
-    const QDateTime utc = DaysToDateTime(profile.front().Time).toUTC();
-
-    const TFormatSettings point = DecimalPointSettings();
-    auto field = [&](double v, int width) {
-        return FormatFixed(v, 2, point).rightJustified(width, QLatin1Char(' '));
-    };
-    const QString missing = field(-9999.0, 10);
-
-    QString text;
-    text += QStringLiteral("%TITLE%\n");
-    text += QLatin1Char(' ') + StationIdentifier(station) + QStringLiteral("   ") +
-            utc.toString(QStringLiteral("yyMMdd/HHmm")) + QLatin1Char('\n');
-    text += QLatin1Char('\n');
-    const QString columns =
-        QStringLiteral("   LEVEL       HGHT       TEMP       DWPT       WDIR       WSPD");
-    text += columns + QLatin1Char('\n');
-    text += QString(columns.size(), QLatin1Char('-')) + QLatin1Char('\n');
-    text += QStringLiteral("%RAW%\n");
-    qint64 lastP = 0;
-    qint64 lastZ = 0;
-    bool first = true;
-    for (const TSoundingLevel &level : profile) {
-        // Compare what will be written, in hundredths.
-        const qint64 p = std::llround(level.Pressure * 100.0);
-        const qint64 z = std::llround(level.Altitude * 100.0);
-        if (!first && !(p < lastP && z > lastZ))
-            continue;
-        first = false;
-        lastP = p;
-        lastZ = z;
-        text += field(level.Pressure, 8) + QLatin1Char(',') + field(level.Altitude, 10) +
-                QLatin1Char(',') + field(level.Temperature, 10) + QLatin1Char(',') +
-                (level.HasDewpoint ? field(level.Dewpoint, 10) : missing) + QLatin1Char(',') +
-                missing + QLatin1Char(',') + missing + QLatin1Char('\n');
-    }
-    text += QStringLiteral("%END%\n");
-    return text.toUtf8();
+    return FormatSharppyProfile(BuildSoundingProfile(packets), station);
 }
 
 void SaveSharppySounding(const QString &fileName, const TDataPacketList &packets,

@@ -6,8 +6,8 @@
 //
 // The sonde measures no wind and tells nothing of itself: its type, serial
 // number, the balloon, the clouds, the drift and the wind are missing.
-#include "pipeline/SoundingProducts.h"
-#include "pipeline/StationIdentity.h"
+#include "sounding/SoundingProducts.h"
+#include "sounding/StationIdentity.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -10,8 +10,6 @@
 //
 // Units as in the packets: temperatures in degC, pressures in mbar, altitudes
 // in metres above sea level.
-#include "pipeline/DataPacket.h"
-
 #include <optional>
 #include <vector>
 
@@ -100,22 +98,14 @@ struct TSoundingAnalysis
     std::optional<TAnalysisLevel> Tropopause;
 };
 
-// The ascent in the packets, in arrival order: packets with pressure,
-// temperature and altitude, each kept only when its pressure is below and its
-// altitude above those of the last kept level. Descent after the burst,
-// repeated frames on the ground and backward steps drop out, and so do
-// packets whose rise rate is faster than 3000 m/min either way (a garbled
-// frame and the one after it; an infinite rate from two frames with one time
-// stamp is no evidence and is kept), and values
-// no atmosphere has (pressure not in (0, 1500] mbar, temperature not within
-// +-200 degC, altitude not in (-1 km, 100 km); a dew point outside +-200 degC
-// counts as missing).
-TSoundingProfile BuildSoundingProfile(const TDataPacketList &packets);
-
-TSoundingAnalysis AnalyseSounding(const TDataPacketList &packets,
-                                  const TSoundingAnalysisOptions &options = {});
-// The analysis of a profile that already satisfies BuildSoundingProfile's
-// order; levels out of order are dropped the same way.
+// Appends `level` when it continues the ascent: its pressure below and its
+// altitude above those of the last level, and values an atmosphere has
+// (pressure in (0, 1500] mbar, temperature within +-200 degC, altitude in
+// (-1 km, 100 km)); a dew point outside +-200 degC or a humidity outside
+// [0, 200] %RH counts as missing.
+void AppendAscendingLevel(TSoundingProfile &profile, const TSoundingLevel &level);
+// The analysis of a profile in ascending order; levels out of order are
+// dropped as AppendAscendingLevel drops them.
 TSoundingAnalysis AnalyseProfile(TSoundingProfile profile,
                                  const TSoundingAnalysisOptions &options = {});
 

@@ -1,24 +1,18 @@
 #pragma once
-// Exports of a flight for analysis tools: a CSV table of the processed data
-// and a sounding in SHARPpy's plain-text format. Numbers are written with a
-// decimal point whatever the system locale, as the tools expect.
+// Exports of a flight's packets for analysis tools: a CSV table of the
+// processed data and the ascent as a SHARPpy sounding. Numbers are written
+// with a decimal point whatever the system locale, as the tools expect.
 //
 // The Format functions return the file's bytes; the Save functions write them
 // to a file through a temporary, so a failed save leaves any earlier file
 // whole, and raise EFileError with the reason.
-#include "foundation/CustomUtilities.h"
-#include "foundation/Errors.h"
 #include "pipeline/DataPacket.h"
+#include "sounding/SoundingExport.h"
 
 #include <QByteArray>
 #include <QString>
 
 class TKestrinResult;
-
-VENTREL_DECLARE_ERROR(ESoundingExportError, EVentrelError);
-
-// Number settings with a decimal point, whatever the system locale says.
-TFormatSettings DecimalPointSettings();
 
 // Writes `bytes` to the file through a temporary, so that a failed save
 // leaves any earlier file whole; EFileError with the reason.
@@ -38,25 +32,8 @@ QByteArray FormatProcessedDataCsv(const TKestrinResult &configuration,
 void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configuration,
                           const TDataPacketList &packets);
 
-// The ascent (BuildSoundingProfile) as a SHARPpy sounding, LF line ends:
-//   %TITLE%
-//    VNTRL   261207/1306
-//   (empty line)
-//      LEVEL       HGHT       TEMP       DWPT       WDIR       WSPD
-//   ---------------------------------------------------------------
-//   %RAW%
-//    1000.00,    100.00,     30.00,     20.00,  -9999.00,  -9999.00
-//   ...
-//   %END%
-// The title holds the station (blanks and commas removed; VNTRL when that
-// leaves nothing) and the time of the lowest level in UTC as yymmdd/hhmm.
-// Each level: pressure (mbar), altitude (m), temperature and dew point (degC)
-// with two decimals, right-aligned in 8 characters for the first field and 10
-// after each comma; -9999.00 for a missing dew point and for both wind columns
-// (the sonde measures no wind). A level that would repeat the previous
-// level's pressure or altitude at two decimals is left out, so the written
-// pressures fall and the altitudes rise strictly. Raises ESoundingExportError
-// when no packet has pressure, temperature and altitude.
+// The ascent in the packets (BuildSoundingProfile) as a SHARPpy sounding
+// (FormatSharppyProfile).
 QByteArray FormatSharppySounding(const TDataPacketList &packets,
                                  const QString &station = QString());
 void SaveSharppySounding(const QString &fileName, const TDataPacketList &packets,

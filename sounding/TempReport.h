@@ -6,8 +6,8 @@
 //
 // Each part is one line of groups separated by single blanks, its last
 // group ending in "="; an empty line between parts; CR LF line ends.
-#include "pipeline/SoundingProducts.h"
-#include "pipeline/StationIdentity.h"
+#include "sounding/SoundingProducts.h"
+#include "sounding/StationIdentity.h"
 
 #include <QByteArray>
 #include <QString>

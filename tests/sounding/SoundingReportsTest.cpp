@@ -1,11 +1,12 @@
 // The TEMP and BUFR reports: each coding rule with the examples of the WMO
 // manual's kind, a whole TEMP checked by hand, and the BUFR message decoded
 // again with ecCodes.
-#include "pipeline/SoundingBufr.h"
-#include "pipeline/TempReport.h"
+#include "sounding/SoundingBufr.h"
+#include "sounding/TempReport.h"
 
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
+#include "pipeline/PacketSounding.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>

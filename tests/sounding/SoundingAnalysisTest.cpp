@@ -1,7 +1,8 @@
-#include "pipeline/SoundingAnalysis.h"
+#include "sounding/SoundingAnalysis.h"
 
 #include "devices/KestrinLibrary.h"
-#include "pipeline/Thermodynamics.h"
+#include "pipeline/PacketSounding.h"
+#include "sounding/Thermodynamics.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // The sounding products as files for weather services and their tools: a
 // table of the reported levels (CSV) and a summary of the flight (JSON).
 // Numbers are written with a decimal point whatever the system locale says.
-#include "pipeline/SoundingProducts.h"
-#include "pipeline/StationIdentity.h"
+#include "sounding/SoundingProducts.h"
+#include "sounding/StationIdentity.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,9 @@
-#include "pipeline/SoundingProducts.h"
+#include "sounding/SoundingProducts.h"
 
+#include "foundation/Errors.h"
 #include "foundation/LocalUtilities.h"
-#include "pipeline/SoundingProductFiles.h"
+#include "pipeline/PacketSounding.h"
+#include "sounding/SoundingProductFiles.h"
 #include "support/TestSupport.h"
 
 #include <cmath>

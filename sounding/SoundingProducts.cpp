@@ -1,7 +1,7 @@
-#include "pipeline/SoundingProducts.h"
+#include "sounding/SoundingProducts.h"
 
 #include "foundation/LocalUtilities.h"
-#include "pipeline/Thermodynamics.h"
+#include "sounding/Thermodynamics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -276,9 +276,4 @@ TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis)
     AddTropopause(products);
     AddIndices(products);
     return products;
-}
-
-TSoundingProducts ComputeSoundingProducts(const TDataPacketList &packets)
-{
-    return ComputeSoundingProducts(AnalyseSounding(packets));
 }

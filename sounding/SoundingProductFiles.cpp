@@ -1,7 +1,7 @@
-#include "pipeline/SoundingProductFiles.h"
+#include "sounding/SoundingProductFiles.h"
 
 #include "foundation/CustomUtilities.h"
-#include "pipeline/SoundingExport.h"
+#include "sounding/SoundingExport.h"
 
 #include <QStringList>
 #include <cmath>

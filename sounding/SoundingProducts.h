@@ -2,13 +2,12 @@
 // The products a weather service expects of a sounding: the surface, the
 // standard isobaric surfaces, the significant levels for temperature and
 // humidity, the tropopause and the stability indices. Built from the same
-// clean ascent as the live analysis (BuildSoundingProfile), so that they are
+// clean ascent as the live analysis, so that they are
 // cheap enough to compute again whenever frames arrive and never throw.
 //
 // Units as in the packets: temperatures in degC, pressures in hPa (mbar),
 // heights in metres above sea level, relative humidity in %RH.
-#include "foundation/RootObject.h"
-#include "pipeline/SoundingAnalysis.h"
+#include "sounding/SoundingAnalysis.h"
 
 #include <array>
 #include <cstddef>
@@ -80,16 +79,6 @@ struct TSoundingProducts
 // The profile level `index` as a reported level, with its observed values.
 TProductLevel ObservedLevel(const TSoundingProfile &profile, size_t index);
 
-// The products as the graph thread hands them to the window that shows them.
-class TSoundingProductsPacket : public TObject
-{
-  public:
-    explicit TSoundingProductsPacket(TSoundingProducts products) : Products(std::move(products)) {}
-    TSoundingProducts Products;
-};
-
-// The products of the ascent in the packets.
-TSoundingProducts ComputeSoundingProducts(const TDataPacketList &packets);
 // The products of an analysis already made (its profile and figures are kept).
 TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis);
 

@@ -3,14 +3,9 @@
 // WMO block and station number and the site's position. The station height
 // is the launch elevation of the data parameters. Every part is optional: a
 // station that sets none of them keeps its settings documents as they were.
-#include "foundation/Errors.h"
-
-#include <QDomElement>
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-VENTREL_DECLARE_ERROR(EStationIdentityError, EVentrelError);
 
 struct TStationIdentity
 {
@@ -30,11 +25,3 @@ QString LatitudeProblem(double latitude);
 QString LongitudeProblem(double longitude);
 // Every problem of the identity, in the order number, latitude, longitude.
 QStringList StationIdentityProblems(const TStationIdentity &station);
-
-// Adds a "Station" element to `parent` holding "Number", "Latitude" and
-// "Longitude", each only when set; nothing at all when the identity is empty.
-void SaveStationToXml(const TStationIdentity &station, QDomElement &parent);
-// The identity under `parent`'s "Station" element; empty without one.
-// EConvertError naming the element for a value that cannot be read or is out
-// of range.
-TStationIdentity LoadStationFromXml(const QDomElement &parent);

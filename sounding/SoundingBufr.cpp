@@ -1,8 +1,8 @@
-#include "pipeline/SoundingBufr.h"
+#include "sounding/SoundingBufr.h"
 
 #include "foundation/CustomUtilities.h"
-#include "pipeline/SoundingExport.h"
-#include "pipeline/Thermodynamics.h"
+#include "sounding/SoundingExport.h"
+#include "sounding/Thermodynamics.h"
 
 #include <QDateTime>
 #include <algorithm>

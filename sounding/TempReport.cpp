@@ -1,7 +1,7 @@
-#include "pipeline/TempReport.h"
+#include "sounding/TempReport.h"
 
 #include "foundation/CustomUtilities.h"
-#include "pipeline/SoundingExport.h"
+#include "sounding/SoundingExport.h"
 
 #include <QDateTime>
 #include <QStringList>

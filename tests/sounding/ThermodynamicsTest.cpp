@@ -1,4 +1,4 @@
-#include "pipeline/Thermodynamics.h"
+#include "sounding/Thermodynamics.h"
 
 #include "graphs/SkewTGraph.h"
 

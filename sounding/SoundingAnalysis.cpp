@@ -1,6 +1,6 @@
-#include "pipeline/SoundingAnalysis.h"
+#include "sounding/SoundingAnalysis.h"
 
-#include "pipeline/Thermodynamics.h"
+#include "sounding/Thermodynamics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,9 +19,6 @@ constexpr double TropopauseLapse = 2.0;    // K/km
 constexpr double TropopauseDepth = 2000.0; // m
 constexpr double TropopauseLowest = 500.0; // mbar
 constexpr int MaxCurvePoints = 10000;
-// No balloon climbs or sinks at 50 m/s; a frame garbled into a plausible but
-// wrong pressure does, and so does the frame after it, measured from it.
-constexpr double MaxRiseRate = 3000.0; // m/min
 
 bool IsPositive(double v)
 {
@@ -41,8 +38,9 @@ bool IsAtmospheric(double pressure, double temperature, double altitude)
            temperature < 200.0 && altitude > -1000.0 && altitude < 100000.0;
 }
 
-// Appends a level when it continues the ascent.
-void AddIfAscending(TSoundingProfile &profile, const TSoundingLevel &level)
+} // namespace
+
+void AppendAscendingLevel(TSoundingProfile &profile, const TSoundingLevel &level)
 {
     if (!IsAtmospheric(level.Pressure, level.Temperature, level.Altitude))
         return;
@@ -60,6 +58,8 @@ void AddIfAscending(TSoundingProfile &profile, const TSoundingLevel &level)
     if (!added.HasHumidity)
         added.Humidity = 0.0;
 }
+
+namespace {
 
 // The mixing ratio (kg/kg) of a level from its dew point; NaN without one.
 double LevelMixingRatio(const TSoundingLevel &level)
@@ -354,45 +354,12 @@ void AnalyseLevels(TSoundingAnalysis &result, const TSoundingAnalysisOptions &op
 
 } // namespace
 
-TSoundingProfile BuildSoundingProfile(const TDataPacketList &packets)
-{
-    TSoundingProfile profile;
-    for (const TDataPacket &packet : packets) {
-        if (!packet.HasPressure() || !packet.HasTemperature() || !packet.HasAltitude())
-            continue;
-        // Without this a single low pressure would end the profile: every
-        // later level would have to lie above it.
-        if (std::isfinite(packet.RiseRate()) && std::fabs(packet.RiseRate()) > MaxRiseRate)
-            continue;
-        TSoundingLevel level;
-        level.Pressure = packet.Pressure();
-        level.Altitude = packet.Altitude();
-        level.Temperature = packet.Temperature();
-        level.HasDewpoint = packet.HasDewpoint();
-        level.Dewpoint = packet.Dewpoint();
-        level.HasHumidity = packet.HasHumidity();
-        level.Humidity = packet.Humidity();
-        level.Time = packet.Time();
-        AddIfAscending(profile, level);
-    }
-    return profile;
-}
-
-TSoundingAnalysis AnalyseSounding(const TDataPacketList &packets,
-                                  const TSoundingAnalysisOptions &options)
-{
-    TSoundingAnalysis result;
-    result.Profile = BuildSoundingProfile(packets);
-    AnalyseLevels(result, options);
-    return result;
-}
-
 TSoundingAnalysis AnalyseProfile(TSoundingProfile profile, const TSoundingAnalysisOptions &options)
 {
     TSoundingAnalysis result;
     result.Profile.reserve(profile.size());
     for (const TSoundingLevel &level : profile)
-        AddIfAscending(result.Profile, level);
+        AppendAscendingLevel(result.Profile, level);
     AnalyseLevels(result, options);
     return result;
 }
