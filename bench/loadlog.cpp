@@ -76,7 +76,7 @@ void LoadLog(benchmark::State &state)
         const qint64 listedAt = clock.elapsed();
         // The graphs: a whole cycle of the graph thread after every frame,
         // with its copy to the screen.
-        window.GraphThread().WaitForPosted(60000);
+        window.Session().GraphThread().WaitForPosted(60000);
         const qint64 drawnAt = clock.elapsed();
         heartbeat.stop();
         longestGap = std::max(longestGap, clock.elapsed() - lastBeat);
@@ -87,9 +87,9 @@ void LoadLog(benchmark::State &state)
         state.counters["longest_gap_ms"] = double(longestGap);
         state.counters["click_ms"] = double(clickMs);
         state.counters["listed"] = double(listed());
-        state.counters["recorded"] = double(window.RecordedLines().size());
+        state.counters["recorded"] = double(window.Session().RecordedLines().size());
         std::fprintf(stderr, "stalls: %s\n", qPrintable(stalls.join(QStringLiteral("; "))));
-        if (listed() != frames || window.RecordedLines().size() != frames)
+        if (listed() != frames || window.Session().RecordedLines().size() != frames)
             state.SkipWithError("frames were lost");
     }
 }

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -88,8 +89,10 @@ enum TRawCommand : uint8_t
     rcTimeParameters = 4,     // TTimeGraphParameters
     rcLengthUnit = 5,         // TIntegerWrapper: a TLengthUnit ordinal
     rcPrintImage = 6,         // TIntegerWrapper: the TGraphType ordinal to print
-    rcSoundingProducts = 7,   // no data: the sounding products of the packets so far
+    rcSoundingProducts = 7,   // TIntegerWrapper: TProductsRequest flags
 };
+// How many kinds there are: one more than the last.
+constexpr size_t RawCommandKinds = rcSoundingProducts + 1;
 
 // One command and its data, both owned by whoever holds the packet.
 class TRawDataPacket : public TObject

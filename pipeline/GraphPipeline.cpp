@@ -1,6 +1,8 @@
 #include "pipeline/GraphPipeline.h"
 
 #include "foundation/WrapperClasses.h"
+#include "pipeline/GraphCommands.h"
+#include "pipeline/ProcessedDataExport.h"
 
 #include <algorithm>
 #include <exception>
@@ -70,6 +72,7 @@ struct TGraphPipeline::TCycleState
     bool ReapplyTime = false;
     bool ReapplyBoth = false;
     bool ProductsRequested = false;
+    uint8_t ProductsRequest = prProducts;
 };
 
 TGraphPipeline::TGraphPipeline()
@@ -87,7 +90,7 @@ TGraphPipeline::TGraphPipeline(std::unique_ptr<TStandardGraph> standard,
     SetConfigurationColumns();
 }
 
-TGraph &TGraphPipeline::Graph(TGraphType type) const
+TGraph &TGraphPipeline::Graph(TGraphType type)
 {
     switch (type) {
     case gtSkewT:
@@ -223,8 +226,7 @@ void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
 
     // From every packet of the batch, so the products are as new as the graphs.
     if (state.ProductsRequested)
-        output.Products =
-            std::make_unique<TSoundingProductsPacket>(ComputeSoundingProducts(FGoodPackets));
+        output.Products = MakeProducts(state.ProductsRequest);
 
     if (state.SendHeadings)
         output.ViewPackets.push_back(std::make_unique<TDataViewPacket>(std::move(state.Headings)));
@@ -233,6 +235,45 @@ void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
             std::make_unique<TDataViewPacket>(std::move(state.Replacement)));
     if (state.SendAppend)
         output.ViewPackets.push_back(std::make_unique<TDataViewPacket>(std::move(state.Append)));
+}
+
+std::unique_ptr<TSoundingProductsPacket> TGraphPipeline::MakeProducts(uint8_t request) const
+{
+    auto packet = std::make_unique<TSoundingProductsPacket>(ComputeSoundingProducts(FGoodPackets));
+    if (request & prProcessedCsv)
+        packet->ProcessedCsv = FormatProcessedDataCsv(FParameters.Configuration(), FAllPackets);
+    // The ascent as the graphs show it: frames without errors.
+    if (request & prSharppy) {
+        try {
+            packet->Sharppy = FormatSharppySounding(FGoodPackets);
+        } catch (const EVentrelError &e) {
+            packet->SharppyError = e.Message();
+        }
+    }
+    return packet;
+}
+
+void TGraphPipeline::RunCycle(TCommandList &batch, TCycleOutput &output, const TCycleStep &handOut,
+                              bool redraw, bool sideBySide, const TCycleStep &afterRedraw)
+{
+    try {
+        Process(batch, output);
+        if (handOut)
+            handOut(output);
+        if (redraw) {
+            RedrawChanged(output, sideBySide);
+            if (afterRedraw)
+                afterRedraw(output);
+        }
+    } catch (const EVentrelError &e) {
+        ReportError(QStringLiteral("cycle"), QStringLiteral("Graph thread: ") + e.Message(),
+                    output.Errors);
+    } catch (const std::exception &e) {
+        ReportError(QStringLiteral("cycle"),
+                    QStringLiteral("Graph thread: ") + QString::fromLocal8Bit(e.what()),
+                    output.Errors);
+    }
+    batch.clear();
 }
 
 void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
@@ -293,7 +334,12 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
         Print(data, output);
         break;
     case rcSoundingProducts:
-        state.ProductsRequested = true;
+        if (auto request = dynamic_cast<const TIntegerWrapper *>(data)) {
+            state.ProductsRequested = true;
+            state.ProductsRequest |= uint8_t(request->Value);
+        } else {
+            wrongData();
+        }
         break;
     default:
         ReportError(QStringLiteral("command/%1").arg(command.Command),

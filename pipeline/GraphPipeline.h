@@ -17,11 +17,11 @@
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
 #include "pipeline/PacketSounding.h"
-#include "sounding/SoundingProducts.h"
 
 #include <QHash>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -65,6 +65,15 @@ class TGraphPipeline
     // packets to every graph, and the view packets. Empties `batch`, freeing
     // the commands and their data.
     void Process(TCommandList &batch, TCycleOutput &output);
+    // One whole cycle, as the graph thread runs it and the renderer too:
+    // Process, then `handOut` takes what the commands made (view packets,
+    // products, images), then, with `redraw`, the graphs that changed are
+    // redrawn and `afterRedraw` runs (the copy to the screen). A step that
+    // raises ends the cycle with one message for the operator in
+    // output.Errors, reported once while it persists. `batch` ends empty.
+    using TCycleStep = std::function<void(TCycleOutput &output)>;
+    void RunCycle(TCommandList &batch, TCycleOutput &output, const TCycleStep &handOut,
+                  bool redraw = true, bool sideBySide = false, const TCycleStep &afterRedraw = {});
     // Redraws the graphs that changed since their last redraw; with
     // `sideBySide` each on a thread of its own (the graphs share nothing).
     void RedrawChanged(TCycleOutput &output, bool sideBySide = false);
@@ -97,10 +106,10 @@ class TGraphPipeline
     const TSkewTGraphParameters &SkewTParameters() const { return FSkewTParameters; }
     const TTimeGraphParameters &TimeParameters() const { return FTimeParameters; }
 
-    TStandardGraph &StandardGraph() const { return *FStandardGraph; }
-    TSkewTGraph &SkewTGraph() const { return *FSkewTGraph; }
-    TTimeGraph &TimeGraph() const { return *FTimeGraph; }
-    TGraph &Graph(TGraphType type) const;
+    TStandardGraph &StandardGraph() { return *FStandardGraph; }
+    TSkewTGraph &SkewTGraph() { return *FSkewTGraph; }
+    TTimeGraph &TimeGraph() { return *FTimeGraph; }
+    TGraph &Graph(TGraphType type);
 
   private:
     struct TCycleState;
@@ -111,6 +120,7 @@ class TGraphPipeline
     void StartRun(const TObject *data, TCycleState &state, TCycleOutput &output);
     void ChangeUnit(const TObject *data, TCycleState &state, const TFormatSettings &settings);
     void Print(const TObject *data, TCycleOutput &output);
+    std::unique_ptr<TSoundingProductsPacket> MakeProducts(uint8_t request) const;
     // Rebuilds one graph from GoodPackets. A refused rebuild keeps what the
     // graph had, except at a new run, where the old run's points must go.
     void ApplyParameters(TGraphType type, bool newRun, TCycleOutput &output);

@@ -45,11 +45,6 @@ TGraphThread::~TGraphThread()
     TerminateAndWait();
 }
 
-void TGraphThread::Post(uint8_t command, std::unique_ptr<TObject> data)
-{
-    PostToBuffer(FCommands, std::make_unique<TRawDataPacket>(command, std::move(data)));
-}
-
 void TGraphThread::SetGraphTarget(TGraphType type, QImage *target)
 {
     if (type > gtTime)
@@ -80,7 +75,7 @@ uint64_t TGraphThread::RequestCycle()
 {
     uint64_t target;
     {
-        TBufferLock<TRawDataPacket> lock(FCommands);
+        TBufferLock<TRawDataPacket> lock(FCommands.Buffer());
         target = FStartedCycles + 1;
     }
     Wake();
@@ -122,45 +117,40 @@ void TGraphThread::Pause()
 void TGraphThread::RunCycle()
 {
     TCommandList batch;
+    uint64_t cycle;
     {
-        TBufferLock<TRawDataPacket> lock(FCommands);
-        batch = FCommands.SwapItems({});
-        ++FStartedCycles;
+        TBufferLock<TRawDataPacket> lock(FCommands.Buffer());
+        batch = FCommands.Buffer().SwapItems({});
+        cycle = ++FStartedCycles;
     }
     for (TGraphType type : {gtStandard, gtSkewT, gtTime})
         if (FTargetChanged[type].exchange(false))
             FPipeline->Invalidate(type);
 
     TCycleOutput output;
-    try {
-        FPipeline->Process(batch, output);
-        {
-            TBufferLock<TDataViewPacket> lock(FViewPackets);
-            for (auto &packet : output.ViewPackets)
-                FViewPackets.Add(std::move(packet));
-        }
-        if (output.Products) {
-            TDataBuffer<TSoundingProductsPacket>::TItems newest;
-            newest.push_back(std::move(output.Products));
-            // Older products nobody took are freed after the lock is left.
-            TBufferLock<TSoundingProductsPacket> lock(FProducts);
-            newest = FProducts.SwapItems(std::move(newest));
-        }
-        if (!output.Images.empty()) {
-            TBufferLock<TPrintImage> lock(FImages);
-            for (auto &image : output.Images)
-                FImages.Add(std::move(image));
-        }
-        FPipeline->RedrawChanged(output);
-        CopyToScreen(output);
-    } catch (const EVentrelError &e) {
-        FPipeline->ReportError(QStringLiteral("cycle"),
-                               QStringLiteral("Graph thread: ") + e.Message(), output.Errors);
-    } catch (const std::exception &e) {
-        FPipeline->ReportError(QStringLiteral("cycle"),
-                               QStringLiteral("Graph thread: ") + QString::fromLocal8Bit(e.what()),
-                               output.Errors);
-    }
+    FPipeline->RunCycle(
+        batch, output,
+        [&](TCycleOutput &made) {
+            {
+                TBufferLock<TDataViewPacket> lock(FViewPackets);
+                for (auto &packet : made.ViewPackets)
+                    FViewPackets.Add(std::move(packet));
+            }
+            if (made.Products) {
+                made.Products->Cycle = cycle;
+                TDataBuffer<TSoundingProductsPacket>::TItems newest;
+                newest.push_back(std::move(made.Products));
+                // Older products nobody took are freed after the lock is left.
+                TBufferLock<TSoundingProductsPacket> lock(FProducts);
+                newest = FProducts.SwapItems(std::move(newest));
+            }
+            if (!made.Images.empty()) {
+                TBufferLock<TPrintImage> lock(FImages);
+                for (auto &image : made.Images)
+                    FImages.Add(std::move(image));
+            }
+        },
+        true, false, [&](TCycleOutput &drawn) { CopyToScreen(drawn); });
 
     if (!output.Errors.isEmpty()) {
         TBufferLock<TStringWrapper> lock(FErrors);

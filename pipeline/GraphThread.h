@@ -13,6 +13,7 @@
 #include "foundation/LocalDefs.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/DataBuffer.h"
+#include "pipeline/GraphCommands.h"
 #include "pipeline/GraphPipeline.h"
 
 #include <QImage>
@@ -34,17 +35,14 @@ class TGraphThread final : public QThread
     explicit TGraphThread(std::unique_ptr<TGraphPipeline> pipeline, QObject *parent = nullptr);
     ~TGraphThread() override;
 
-    TDataBuffer<TRawDataPacket> &Commands() { return FCommands; }
+    TGraphCommands &Commands() { return FCommands; }
     TDataBuffer<TDataViewPacket> &ViewPackets() { return FViewPackets; }
     TDataBuffer<TPrintImage> &Images() { return FImages; }
     // Messages for the operator, each reported once.
     TDataBuffer<TStringWrapper> &Errors() { return FErrors; }
-    // The newest sounding products asked for (rcSoundingProducts); older
-    // ones nobody took are dropped.
+    // The newest sounding products asked for (rcSoundingProducts), with the
+    // cycle that made them; older ones nobody took are dropped.
     TDataBuffer<TSoundingProductsPacket> &Products() { return FProducts; }
-
-    // Posts one command: Enter, Add, Leave on Commands.
-    void Post(uint8_t command, std::unique_ptr<TObject> data);
 
     // The screen image a graph's finished bitmap is copied into, owned by the
     // caller, who must keep it alive until the thread has ended or another
@@ -90,7 +88,7 @@ class TGraphThread final : public QThread
     void Pause();
 
     std::unique_ptr<TGraphPipeline> FPipeline;
-    TDataBuffer<TRawDataPacket> FCommands;
+    TGraphCommands FCommands;
     TDataBuffer<TDataViewPacket> FViewPackets;
     TDataBuffer<TPrintImage> FImages;
     TDataBuffer<TStringWrapper> FErrors;

@@ -28,20 +28,6 @@ TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &conf
     return result;
 }
 
-TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters &parameters)
-{
-    TDataPacketList packets;
-    packets.reserve(size_t(lines.size()));
-    TAltitudeBase base = TAltitudeBase::Start(parameters.LaunchElevation());
-    for (const QString &line : lines) {
-        TDataPacket packet =
-            MakeDataPacket(ResultFromLogLine(line, parameters.Configuration()), base);
-        AdvanceBase(base, packet);
-        packets.push_back(std::move(packet));
-    }
-    return packets;
-}
-
 TReplay PrepareReplay(const QStringList &lines, const TKestrinResult &configuration)
 {
     const TFormatSettings settings = GetSystemFormatSettings();
@@ -51,19 +37,18 @@ TReplay PrepareReplay(const QStringList &lines, const TKestrinResult &configurat
         auto result =
             std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration, settings));
         replay.Lines << FormatLogLine(*result);
-        replay.Frames.push_back(std::make_unique<TRawDataPacket>(rcFrame, std::move(result)));
+        replay.Frames.push_back(std::move(result));
     }
     return replay;
 }
 
-TRecordingSession::TRecordingSession(TDataBuffer<TRawDataPacket> &commands) : FCommands(commands) {}
+TRecordingSession::TRecordingSession(TGraphCommands &commands) : FCommands(commands) {}
 
 QString TRecordingSession::RecordResult(const TKestrinResult &result)
 {
     const QString line = FormatLogLine(result);
     FRecordedLines << line;
-    PostToBuffer(FCommands, std::make_unique<TRawDataPacket>(
-                                rcFrame, std::make_unique<TKestrinResult>(result)));
+    FCommands.PostFrame(std::make_unique<TKestrinResult>(result));
     return line;
 }
 
@@ -71,21 +56,16 @@ void TRecordingSession::BeginNewRun(const TDataParameters &parameters)
 {
     FRecordedLines.clear();
     FRunParameters = parameters;
-    PostToBuffer(FCommands, std::make_unique<TRawDataPacket>(
-                                rcNewRun, std::make_unique<TDataParameters>(parameters)));
+    FCommands.PostNewRun(parameters);
 }
 
-size_t TRecordingSession::RecordReplay(TReplay replay)
+void TRecordingSession::RecordReplay(TReplay replay)
 {
     if (FRecordedLines.isEmpty())
         FRecordedLines = std::move(replay.Lines);
     else
         FRecordedLines += replay.Lines;
-    const size_t count = replay.Frames.size();
-    TBufferLock<TRawDataPacket> lock(FCommands);
-    for (std::unique_ptr<TRawDataPacket> &frame : replay.Frames)
-        FCommands.Add(std::move(frame));
-    return count;
+    FCommands.PostFrames(std::move(replay.Frames));
 }
 
 void TRecordingSession::ReplayLines(const QStringList &lines, const TKestrinResult &configuration)

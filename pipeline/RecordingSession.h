@@ -3,13 +3,14 @@
 // thread, shared by live runs, Load Log, Load Graphs and the headless
 // renderer, so that replayed data takes the path of live frames.
 #include "devices/KestrinLibrary.h"
-#include "pipeline/DataBuffer.h"
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/GraphCommands.h"
 
 #include <QString>
 #include <QStringList>
-#include <cstddef>
+#include <memory>
+#include <vector>
 
 // A result of the configuration `configuration` read from a stored log
 // line. The frame's raw text (the field after the channel values) is kept
@@ -18,34 +19,27 @@ TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &conf
 TKestrinResult ResultFromLogLine(const QString &line, const TKestrinResult &configuration,
                                  const TFormatSettings &settings);
 
-// The packets the graph thread derives from recorded lines, in order, for a
-// run that started with `parameters`: what the exports of a flight read when
-// only its lines are at hand.
-TDataPacketList PacketsFromLines(const QStringList &lines, const TDataParameters &parameters);
-
 // Stored log lines made ready to record: each line's result, read with the
-// run's configuration, as a frame command for the graph thread, and the line
-// as RecordResult keeps it (the result formatted again). Pure work on its
+// run's configuration, as the graph thread takes a frame, and the line as
+// RecordResult keeps it (the result formatted again). Pure work on its
 // arguments, so that a load can do it away from the user-interface thread.
 struct TReplay
 {
     QStringList Lines;
-    TDataBuffer<TRawDataPacket>::TItems Frames;
+    std::vector<std::unique_ptr<TKestrinResult>> Frames;
 };
 TReplay PrepareReplay(const QStringList &lines, const TKestrinResult &configuration);
 
 class TRecordingSession
 {
   public:
-    // Posts into the graph thread's command buffer.
-    explicit TRecordingSession(TDataBuffer<TRawDataPacket> &commands);
+    // Posts to the graph thread's commands.
+    explicit TRecordingSession(TGraphCommands &commands);
 
     const QStringList &RecordedLines() const { return FRecordedLines; }
     // The parameters the current run started with: the lines were recorded
     // under them, whatever the caller's own have become since.
     const TDataParameters &RunParameters() const { return FRunParameters; }
-    // The run's packets as the graph thread derives them from its lines.
-    TDataPacketList Packets() const { return PacketsFromLines(FRecordedLines, FRunParameters); }
 
     // The result's log line is kept in the recorded lines and a copy of the
     // result goes to the graph thread (command 0). Returns the line, for the
@@ -55,13 +49,13 @@ class TRecordingSession
     // (command 1 with a copy of the parameters).
     void BeginNewRun(const TDataParameters &parameters);
     // Records a prepared replay as RecordResult records each of its results,
-    // the frames posted under one lock. Returns how many were posted.
-    size_t RecordReplay(TReplay replay);
+    // the frames posted under one lock.
+    void RecordReplay(TReplay replay);
     // Records every stored log line, read with `configuration`.
     void ReplayLines(const QStringList &lines, const TKestrinResult &configuration);
 
   private:
-    TDataBuffer<TRawDataPacket> &FCommands;
+    TGraphCommands &FCommands;
     QStringList FRecordedLines;
     TDataParameters FRunParameters;
 };

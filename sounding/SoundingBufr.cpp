@@ -155,7 +155,7 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     if (!products.Surface)
         throw ESoundingExportError(QStringLiteral(
             "There is no sounding to report: no frame has a valid pressure and temperature"));
-    if (!StationNumberProblem(station.Number).isEmpty() || !station.HasPosition())
+    if (!MissingStationParts(station, srBufr).empty())
         throw ESoundingExportError(QStringLiteral(
             "The BUFR report needs the WMO block and station number, latitude and longitude"));
     const std::vector<TBufrLevel> levels = BufrLevels(products);

@@ -49,3 +49,16 @@ QStringList StationIdentityProblems(const TStationIdentity &station)
     problems.removeAll(QString());
     return problems;
 }
+
+std::vector<TStationPart> MissingStationParts(const TStationIdentity &station,
+                                              TStationReport report)
+{
+    std::vector<TStationPart> missing;
+    if (!StationNumberProblem(station.Number).isEmpty())
+        missing.push_back(spNumber);
+    if (report == srBufr && !station.Latitude)
+        missing.push_back(spLatitude);
+    if (report == srBufr && !station.Longitude)
+        missing.push_back(spLongitude);
+    return missing;
+}

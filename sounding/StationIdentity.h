@@ -5,7 +5,9 @@
 // station that sets none of them keeps its settings documents as they were.
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 struct TStationIdentity
 {
@@ -25,3 +27,21 @@ QString LatitudeProblem(double latitude);
 QString LongitudeProblem(double longitude);
 // Every problem of the identity, in the order number, latitude, longitude.
 QStringList StationIdentityProblems(const TStationIdentity &station);
+
+// The reports that name the station.
+enum TStationReport : uint8_t
+{
+    srTemp, // the station number
+    srBufr, // the station number and the position
+};
+enum TStationPart : uint8_t
+{
+    spNumber,
+    spLatitude,
+    spLongitude,
+};
+// What `report` needs of the station and `station` lacks, in the order
+// number, latitude, longitude; a number that is not five digits counts as
+// missing. Empty when the station has all the report needs.
+std::vector<TStationPart> MissingStationParts(const TStationIdentity &station,
+                                              TStationReport report);

@@ -160,7 +160,7 @@ QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIde
     if (!products.Surface)
         throw ESoundingExportError(QStringLiteral(
             "There is no sounding to report: no frame has a valid pressure and temperature"));
-    if (station.Number.isEmpty())
+    if (!MissingStationParts(station, srTemp).empty())
         throw ESoundingExportError(
             QStringLiteral("The TEMP report needs the WMO block and station number"));
 

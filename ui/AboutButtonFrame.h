@@ -12,7 +12,7 @@ class TfraAboutButton : public QWidget
   public:
     explicit TfraAboutButton(QWidget *parent = nullptr);
 
-    QPushButton &btnAbout() const { return *FAbout; }
+    QPushButton &btnAbout() { return *FAbout; }
 
     // Shows the about box modally.
     void btnAboutClick();

@@ -12,9 +12,9 @@ class TfrmAbout : public QDialog
   public:
     explicit TfrmAbout(QWidget *parent = nullptr);
 
-    QLabel &lblProgramName() const { return *FProgramName; }
-    QLabel &lblVersion() const { return *FVersion; }
-    QPushButton &btnOK() const { return *FOK; }
+    QLabel &lblProgramName() { return *FProgramName; }
+    QLabel &lblVersion() { return *FVersion; }
+    QPushButton &btnOK() { return *FOK; }
 
   private:
     QLabel *FProgramName = nullptr;

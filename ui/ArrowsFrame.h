@@ -11,8 +11,8 @@ class TfraArrows : public QWidget
   public:
     explicit TfraArrows(QWidget *parent = nullptr);
 
-    TArrowButton &arbLeft() const { return *FLeft; }
-    TArrowButton &arbRight() const { return *FRight; }
+    TArrowButton &arbLeft() { return *FLeft; }
+    TArrowButton &arbRight() { return *FRight; }
 
   private:
     // Controls are children of the frame and go with it.

@@ -55,7 +55,7 @@ TfraChannelGraph::TfraChannelGraph(QWidget *parent) : QWidget(parent)
     layout->addStretch(1);
 }
 
-TfraGraphSeries &TfraChannelGraph::Series(int32_t channel) const
+TfraGraphSeries &TfraChannelGraph::Series(int32_t channel)
 {
     if (channel < 1 || channel > ChannelCount)
         RaiseInvalidSeriesFrame(channel);

@@ -22,7 +22,7 @@ class TfraChannelGraph : public QWidget
     static constexpr int32_t ChannelCount = 10;
 
     // The row of channel n (1 to 10); another n raises the page's own error.
-    TfraGraphSeries &Series(int32_t channel) const;
+    TfraGraphSeries &Series(int32_t channel);
 
     // A row changed: its channel, axis number and marker definition.
     std::function<void(int32_t channel, int32_t axis, const TMarkerDefinition &marker)>

@@ -20,12 +20,12 @@ class TfraElevation : public QWidget
   public:
     explicit TfraElevation(QWidget *parent = nullptr);
 
-    QGroupBox &grpElevation() const { return *FGroup; }
-    QLineEdit &EdtElevation() const { return *FElevation; }
-    QLabel &lblUnits() const { return *FUnits; }
-    QLabel &lblUnits2() const { return *FUnits2; }
-    QRadioButton &radMeters() const { return *FMeters; }
-    QRadioButton &radFeet() const { return *FFeet; }
+    QGroupBox &grpElevation() { return *FGroup; }
+    QLineEdit &EdtElevation() { return *FElevation; }
+    QLabel &lblUnits() { return *FUnits; }
+    QLabel &lblUnits2() { return *FUnits2; }
+    QRadioButton &radMeters() { return *FMeters; }
+    QRadioButton &radFeet() { return *FFeet; }
 
     // The unit the number in the box is read in.
     TLengthUnit Unit() const;

@@ -14,15 +14,15 @@ class TfraFileButtons : public QWidget
   public:
     explicit TfraFileButtons(QWidget *parent = nullptr);
 
-    QPushButton &btnLoadLog() const { return *FLoadLog; }
-    QPushButton &btnPrintGraph() const { return *FPrintGraph; }
-    QPushButton &btnSaveGraphs() const { return *FSaveGraphs; }
-    QPushButton &btnLoadGraphs() const { return *FLoadGraphs; }
-    QPushButton &btnReport() const { return *FReport; }
-    QPushButton &btnSaveImage() const { return *FSaveImage; }
-    QPushButton &btnExportCsv() const { return *FExportCsv; }
-    QPushButton &btnExportSounding() const { return *FExportSounding; }
-    QPushButton &btnSoundingProducts() const { return *FSoundingProducts; }
+    QPushButton &btnLoadLog() { return *FLoadLog; }
+    QPushButton &btnPrintGraph() { return *FPrintGraph; }
+    QPushButton &btnSaveGraphs() { return *FSaveGraphs; }
+    QPushButton &btnLoadGraphs() { return *FLoadGraphs; }
+    QPushButton &btnReport() { return *FReport; }
+    QPushButton &btnSaveImage() { return *FSaveImage; }
+    QPushButton &btnExportCsv() { return *FExportCsv; }
+    QPushButton &btnExportSounding() { return *FExportSounding; }
+    QPushButton &btnSoundingProducts() { return *FSoundingProducts; }
 
   private:
     QPushButton *FLoadLog = nullptr;

@@ -19,15 +19,15 @@ class TfraHardwareConfig : public QWidget
   public:
     explicit TfraHardwareConfig(QWidget *parent = nullptr);
 
-    QGroupBox &grpConfiguration() const { return *FGroup; }
-    QRadioButton &radAutoConfig() const { return *FAutoRadio; }
-    TClickPanel &pnlAutoConfig() const { return *FAutoPanel; }
-    QRadioButton &radManualConfig() const { return *FManualRadio; }
-    TClickPanel &pnlManualConfig() const { return *FManualPanel; }
-    QLineEdit &edtConfigure() const { return *FConfigure; }
-    TLed &ledConfigure() const { return *FLed; }
-    QPushButton &btnConfigure() const { return *FConfigureButton; }
-    QPushButton &btnCancel() const { return *FCancel; }
+    QGroupBox &grpConfiguration() { return *FGroup; }
+    QRadioButton &radAutoConfig() { return *FAutoRadio; }
+    TClickPanel &pnlAutoConfig() { return *FAutoPanel; }
+    QRadioButton &radManualConfig() { return *FManualRadio; }
+    TClickPanel &pnlManualConfig() { return *FManualPanel; }
+    QLineEdit &edtConfigure() { return *FConfigure; }
+    TLed &ledConfigure() { return *FLed; }
+    QPushButton &btnConfigure() { return *FConfigureButton; }
+    QPushButton &btnCancel() { return *FCancel; }
 
     // Enables or disables the choice controls: both radio buttons, their
     // caption panels and the Configure button.

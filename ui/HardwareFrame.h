@@ -22,12 +22,12 @@ class TfraHardware : public QWidget
   public:
     explicit TfraHardware(QWidget *parent = nullptr);
 
-    QWidget &pnlHdwrTitle() const { return *FTitlePanel; }
-    QLabel &lblHdwrTitle() const { return *FTitle; }
-    TfraHardwareConfig &fraHardwareConfig1() const { return *FConfig; }
-    TfraElevation &fraElevation1() const { return *FElevation; }
-    TfraAboutButton &fraAboutButton1() const { return *FAboutButton; }
-    TfraArrows &fraArrows1() const { return *FArrows; }
+    QWidget &pnlHdwrTitle() { return *FTitlePanel; }
+    QLabel &lblHdwrTitle() { return *FTitle; }
+    TfraHardwareConfig &fraHardwareConfig1() { return *FConfig; }
+    TfraElevation &fraElevation1() { return *FElevation; }
+    TfraAboutButton &fraAboutButton1() { return *FAboutButton; }
+    TfraArrows &fraArrows1() { return *FArrows; }
 
     // Handlers of the page's controls.
     void radioAutoClick();

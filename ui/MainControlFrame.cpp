@@ -57,7 +57,7 @@ TfraMainControl::TfraMainControl(QWidget *parent) : QWidget(parent)
 
 TfraMainControl::~TfraMainControl() = default;
 
-QWidget &TfraMainControl::SeriesPage(TGraphType type) const
+QWidget &TfraMainControl::SeriesPage(TGraphType type)
 {
     return *FSeriesPages[ValidGraphType(type)];
 }

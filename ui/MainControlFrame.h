@@ -22,11 +22,11 @@ class TfraMainControl : public QWidget
 
     // Series pages, one per graph type; each holds the series frame installed
     // for its graph (none until one is installed).
-    QStackedWidget &pctlGraph() const { return *FGraphPages; }
-    QWidget &tsStandardGraph() const { return *FSeriesPages[gtStandard]; }
-    QWidget &tsSkewTGraph() const { return *FSeriesPages[gtSkewT]; }
-    QWidget &tsTimeGraph() const { return *FSeriesPages[gtTime]; }
-    QWidget &SeriesPage(TGraphType type) const;
+    QStackedWidget &pctlGraph() { return *FGraphPages; }
+    QWidget &tsStandardGraph() { return *FSeriesPages[gtStandard]; }
+    QWidget &tsSkewTGraph() { return *FSeriesPages[gtSkewT]; }
+    QWidget &tsTimeGraph() { return *FSeriesPages[gtTime]; }
+    QWidget &SeriesPage(TGraphType type);
     // Puts the frame on the graph's series page, replacing (and freeing) the
     // one installed before.
     void SetSeriesFrame(TGraphType type, std::unique_ptr<QWidget> frame);
@@ -34,16 +34,16 @@ class TfraMainControl : public QWidget
     void ShowSeriesPage(TGraphType type);
 
     // Operating pages: the run controls or the file buttons.
-    QStackedWidget &pctlOperatingControls() const { return *FOperatingPages; }
-    QWidget &tsRun() const { return *FRunPage; }
-    QWidget &tsFile() const { return *FFilePage; }
-    TfraRun &fraRun() const { return *FRun; }
+    QStackedWidget &pctlOperatingControls() { return *FOperatingPages; }
+    QWidget &tsRun() { return *FRunPage; }
+    QWidget &tsFile() { return *FFilePage; }
+    TfraRun &fraRun() { return *FRun; }
     // Puts the file buttons on the file page, replacing any before.
     void SetFileButtonsFrame(std::unique_ptr<QWidget> frame);
     QWidget *FileButtonsFrame() const { return FFileButtons.get(); }
 
-    TfraAboutButton &fraAboutButton1() const { return *FAboutButton; }
-    TfraArrows &fraArrows() const { return *FArrows; }
+    TfraAboutButton &fraAboutButton1() { return *FAboutButton; }
+    TfraArrows &fraArrows() { return *FArrows; }
 
     // The run tab with the next arrow enabled (the file tab lies ahead).
     void ShowRunControls();

@@ -4,7 +4,6 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/GraphThread.h"
-#include "pipeline/RecordingSession.h"
 #include "ui/DataListView.h"
 #include "ui/FileButtonsFrame.h"
 #include "ui/FrameSupport.h"
@@ -310,7 +309,7 @@ void TfrmMain::BuildControls()
 
 void TfrmMain::FormCreate()
 {
-    // 1. Dialogs, recorded lines, flags and data parameters.
+    // 1. Dialogs and flags.
     FSaveDialog.SetFilter(TextFileFilter);
     FSaveDialog.SetDefaultExt(QStringLiteral("txt"));
     FSaveDialog.SetOverwritePrompt(true);
@@ -319,57 +318,46 @@ void TfrmMain::FormCreate()
     FOpenDialog.SetFilter(TextFileFilter);
     FOpenDialog.SetDefaultExt(QStringLiteral("txt"));
     FOpenDialog.SetFileMustExist(true);
-    FCapturingConfig = false;
-    FApplyingConfig = false;
-    FRunning = false;
-    FDataParameters = TDataParameters();
     FTelemetry->clear();
     FCurrentGraph = gtStandard;
 
     // 2. The frames' notifications.
     ConnectFrames();
 
-    // 3. The graphs: parameters, the thread with its three screen images,
-    // and the series pages' initial settings in the parameters.
-    FStandardParameters = TStandardGraphParameters();
-    FSkewTParameters = TSkewTGraphParameters();
-    FTimeParameters = TTimeGraphParameters();
-    FGraphThread = std::make_unique<TGraphThread>();
+    // 3. The flight: its graph thread with the three screen images, the run
+    // log writer and the receiver; the series pages' initial settings in the
+    // graph parameters.
+    FSession =
+        std::make_unique<TFlightSession>(TFlightSessionOptions{FOptions.ReceiverLibraryPath});
     for (TGraphType type : {gtStandard, gtSkewT, gtTime})
-        FGraphThread->SetGraphTarget(type, &GraphImage(type).Picture());
-    FGraphThread->OnTargetPainted = [this](TGraphType type) { GraphImage(type).PictureChanged(); };
-    FRecording = std::make_unique<TRecordingSession>(FGraphThread->Commands());
+        FSession->GraphThread().SetGraphTarget(type, &GraphImage(type).Picture());
+    FSession->GraphThread().OnTargetPainted = [this](TGraphType type) {
+        GraphImage(type).PictureChanged();
+    };
     ConnectSeriesPages();
+    TStandardGraphParameters standard = FSession->StandardParameters();
+    TTimeGraphParameters time = FSession->TimeParameters();
     for (int32_t channel = 1; channel <= TValueAxesParameters::ChannelCount; ++channel) {
         const TfraGraphSeries &row = FStandardSeries->Series(channel);
-        FStandardParameters.SetSeriesAxis(channel, row.AxisNumber());
-        FStandardParameters.GetDataMarker(channel).Assign(row.MarkerDefinition());
+        standard.SetSeriesAxis(channel, row.AxisNumber());
+        standard.GetDataMarker(channel).Assign(row.MarkerDefinition());
+        const TfraGraphSeries &timeRow = FTimeSeries->Series(channel);
+        time.SetSeriesAxis(channel, timeRow.AxisNumber());
+        time.GetDataMarker(channel).Assign(timeRow.MarkerDefinition());
     }
-    for (int32_t channel = 1; channel <= TValueAxesParameters::ChannelCount; ++channel) {
-        const TfraGraphSeries &row = FTimeSeries->Series(channel);
-        FTimeParameters.SetSeriesAxis(channel, row.AxisNumber());
-        FTimeParameters.GetDataMarker(channel).Assign(row.MarkerDefinition());
-    }
-    FSkewTParameters.TemperatureMarker().Assign(FSkewTSeries->TemperatureMarker());
-    FSkewTParameters.DewpointMarker().Assign(FSkewTSeries->DewpointMarker());
+    TSkewTGraphParameters skewT = FSession->SkewTParameters();
+    skewT.TemperatureMarker().Assign(FSkewTSeries->TemperatureMarker());
+    skewT.DewpointMarker().Assign(FSkewTSeries->DewpointMarker());
+    // Kept without a post: the first layout's sizes post them all.
+    FSession->KeepGraphParameters(standard, skewT, time);
     pnlGraphResize();
     RefreshSeriesFrames();
-
-    // 4. The run log writer.
-    FFileManager = std::make_unique<TFileManager>();
-    FFileManager->OnError = [this](const QString &message) {
-        Guarded([&] { FileManagerError(message); });
-    };
-
-    // 5. The receiver.
-    FReceiver.reset();
-    FReceiver = std::make_unique<TKestrinReceiver>(nullptr, FOptions.ReceiverLibraryPath);
-    ConnectReceiver();
+    ConnectSession();
 
     // Bitmaps the print timer takes go to the printer.
     OnPrintImage = [this](std::unique_ptr<TPrintImage> image) { PrintImage(std::move(image)); };
 
-    // 6. The Standard graph on the start page.
+    // 4. The Standard graph on the start page.
     SetGraphType(gtStandard);
     ShowStartPage();
 
@@ -384,19 +372,10 @@ void TfrmMain::FormDestroy()
     FPrintTimer->stop();
     FDataListTimer->stop();
     FLoadedRowsTimer->stop();
-    // The receiver first, so that no frame arrives for a thread that is ending.
-    FReceiver.reset();
-    if (FGraphThread) {
-        FGraphThread->OnTargetPainted = nullptr;
-        FGraphThread->TerminateAndWait();
-    }
-    FRecording.reset();
-    FGraphThread.reset();
+    // The receiver first, then the graph thread, then the run log's last lines.
+    if (FSession)
+        FSession->Shutdown();
     FPrintDialog.reset();
-    if (FFileManager)
-        FFileManager->OnError = nullptr;
-    // Writes the lines still pending into the log file.
-    FFileManager.reset();
 }
 
 void TfrmMain::ConnectFrames()
@@ -436,23 +415,27 @@ void TfrmMain::ConnectSeriesPages()
     };
 }
 
-void TfrmMain::ConnectReceiver()
+void TfrmMain::ConnectSession()
 {
-    FReceiver->OnRawCharacters = [this](const QString &text) {
-        Guarded([&] { ReceiverRawCharacters(text); });
+    FSession->OnRawCharacters = [this](const QString &text) {
+        Guarded([&] { ShowTelemetry(text); });
     };
-    FReceiver->OnData = [this](const TKestrinResult &result) {
-        Guarded([&] { ReceiverData(result); });
+    FSession->OnConfigurationApplying = [this] { Guarded([this] { ConfigurationApplying(); }); };
+    FSession->OnNewDataSet = [this] {
+        Guarded([this] {
+            if (FSoundingProducts)
+                FSoundingProducts->SetStationHeight(FSession->DataParameters().LaunchElevation());
+        });
     };
-    FReceiver->OnInvalidFrame = [this](const QString &frame) {
-        Guarded([&] { ReceiverInvalidFrame(frame); });
+    FSession->OnConfigurationSet = [this](const TKestrinResult &configuration) {
+        Guarded([&] { ConfigurationSet(configuration); });
     };
-    FReceiver->OnConfigurationReceived = [this](const QString &text) {
-        Guarded([&] { ReceiverConfigurationReceived(text); });
+    FSession->OnCaptureLost = [this] { Guarded([this] { CaptureLost(); }); };
+    FSession->OnReceiverError = [this](bool wasCapturing) {
+        Guarded([&] { ReceiverError(wasCapturing); });
     };
-    FReceiver->OnReceiverError = [this] { Guarded([this] { ReceiverError(); }); };
-    FReceiver->OnConfigurationSet = [this](const TKestrinResult &configuration) {
-        Guarded([&] { ReceiverConfigurationSet(configuration); });
+    FSession->OnFileError = [this](const QString &message) {
+        Guarded([&] { FileError(message); });
     };
 }
 
@@ -464,19 +447,9 @@ void TfrmMain::SetParameterDialogs(TfrmStdGraphParameters *standard,
     FTimeGraphParametersForm = time;
 }
 
-TGraphImage &TfrmMain::GraphImage(TGraphType type) const
+TGraphImage &TfrmMain::GraphImage(TGraphType type)
 {
     return *FImages[type <= gtTime ? size_t(type) : size_t(gtStandard)];
-}
-
-const QStringList &TfrmMain::RecordedLines() const
-{
-    return FRecording->RecordedLines();
-}
-
-uint64_t TfrmMain::PostCount(uint8_t command) const
-{
-    return command < FPostCounts.size() ? FPostCounts[command] : 0;
 }
 
 QString TfrmMain::ProposedFileName(const QString &prefix, const QString &extension) const
@@ -574,55 +547,39 @@ void TfrmMain::MainControlNext()
 
 void TfrmMain::HardwareAutoConfigure()
 {
-    if (FApplyingConfig || FCapturingConfig)
+    if (!FSession->BeginCapture())
         return;
-    FCapturingConfig = true;
-    FCandidateConfig.clear();
     FHardware->GoBusy();
     FMainControl->LockNavigation();
-    StartReceiver();
 }
 
 void TfrmMain::HardwareManualConfigure(const QString &text)
 {
-    if (FApplyingConfig || FCapturingConfig)
-        return;
-    const TKestrinResult kept = FDataParameters.Configuration();
     try {
-        FDataParameters.Configuration().ParseConfiguration(text);
+        FSession->ApplyTypedConfiguration(text);
     } catch (const EKestrinConfigStringError &e) {
-        FDataParameters.Configuration() = kept;
         FMainControl->UnlockNavigation();
         FHardware->ReportConfigurationError(e.Message());
-        return;
     }
-    FApplyingConfig = true;
-    FHardware->GoBusy();
-    FMainControl->LockNavigation();
-    ApplyConfiguration();
 }
 
 void TfrmMain::HardwareCancelConfigure()
 {
-    FApplyingConfig = false;
-    FCapturingConfig = false;
+    FSession->CancelConfiguration();
     FHardware->GoIdle();
     FMainControl->UnlockNavigation();
 }
 
-void TfrmMain::ApplyConfiguration()
+void TfrmMain::ConfigurationApplying()
 {
-    FApplyingConfig = true;
     FHardware->GoBusy();
     FMainControl->LockNavigation();
-    FReceiver->SetConfiguration(FDataParameters.Configuration());
     RefreshSeriesFrames();
-    BeginNewRun();
 }
 
 void TfrmMain::RefreshSeriesFrames()
 {
-    const TKestrinResult &configuration = FDataParameters.Configuration();
+    const TKestrinResult &configuration = FSession->DataParameters().Configuration();
     for (int32_t channel = 1; channel <= KestrinChannels; ++channel) {
         const TChannelType type = configuration.ChannelType(channel);
         TfraGraphSeries &standard = FStandardSeries->Series(channel);
@@ -642,15 +599,14 @@ void TfrmMain::RefreshSeriesFrames()
 
 void TfrmMain::CaptureLost()
 {
-    FCapturingConfig = false;
     // The operator must be able to leave the main-control page again.
     FMainControl->UnlockNavigation();
     FHardware->ReportError(CaptureLostMessage);
 }
 
-// --- receiver and file device events ----------------------------------------
+// --- what the devices report through the session ------------------------------
 
-void TfrmMain::ReceiverRawCharacters(const QString &text)
+void TfrmMain::ShowTelemetry(const QString &text)
 {
     QString shown = FTelemetry->text() + text;
     if (shown.size() > TelemetryKeep)
@@ -658,118 +614,41 @@ void TfrmMain::ReceiverRawCharacters(const QString &text)
     FTelemetry->setText(shown);
 }
 
-void TfrmMain::ReceiverConfigurationReceived(const QString &text)
+void TfrmMain::ConfigurationSet(const TKestrinResult &configuration)
 {
-    if (!FCapturingConfig)
-        return;
-    if (text != FCandidateConfig) {
-        FCandidateConfig = text;
-        return;
-    }
-    FCapturingConfig = false;
-    const TKestrinResult kept = FDataParameters.Configuration();
-    try {
-        FDataParameters.Configuration().ParseConfiguration(text);
-    } catch (const EKestrinConfigStringError &) {
-        // The sonde sends nothing usable: the page stays busy until Cancel.
-        FDataParameters.Configuration() = kept;
-        return;
-    }
-    ApplyConfiguration();
-}
-
-void TfrmMain::ReceiverInvalidFrame(const QString &)
-{
-    if (FCapturingConfig)
-        CaptureLost();
-}
-
-void TfrmMain::ReceiverData(const TKestrinResult &result)
-{
-    if (FCapturingConfig) {
-        if (FCandidateConfig.isEmpty())
-            FCandidateConfig = result.RawText();
-        else
-            CaptureLost();
-    } else if (FRunning) {
-        const QString line = FRecording->RecordResult(result);
-        ++FPostCounts[rcFrame];
-        FFileManager->WriteLine(line);
-    }
-}
-
-void TfrmMain::ReceiverConfigurationSet(const TKestrinResult &configuration)
-{
-    if (!FApplyingConfig)
-        return;
-    FApplyingConfig = false;
     FHardware->ShowConfigured(configuration.ConfigurationString());
     FMainControl->UnlockNavigation();
 }
 
-void TfrmMain::ReceiverError()
+void TfrmMain::ReceiverError(bool wasCapturing)
 {
-    // The worker reports every cycle until it hears the stop; only the
-    // first report is the operator's business.
-    if (!FReceiverOn)
-        return;
-    StopRun();
-    if (FCapturingConfig) {
-        // Nothing can be captured from a stopped receiver.
-        FCapturingConfig = false;
+    ShowRunStopped();
+    if (wasCapturing)
         FHardware->GoIdle();
-    }
     ModalInteraction().ShowError(ReceiverErrorMessage, this);
 }
 
-void TfrmMain::FileManagerError(const QString &message)
+void TfrmMain::FileError(const QString &message)
 {
     if (FDestroying)
         return;
     ModalInteraction().ShowError(message, this);
 }
 
-void TfrmMain::StartReceiver()
-{
-    FReceiverOn = true;
-    FReceiver->Start();
-}
-
-void TfrmMain::StopReceiver()
-{
-    FReceiverOn = false;
-    FReceiver->Stop();
-}
-
 // --- runs ---------------------------------------------------------------------
 
 void TfrmMain::RunClick()
 {
-    StartRun();
-}
-
-void TfrmMain::StartRun()
-{
-    if (FRunning)
+    if (FSession->Running())
         return;
     FSaveDialog.SetFileName(ProposedFileName(QStringLiteral("Kestrin"), QStringLiteral(".txt")));
     if (!FSaveDialog.Execute(this))
         return;
     const QString path = FSaveDialog.FileName();
-    // Built before anything changes: an elevation the log cannot hold
-    // starts nothing.
-    const QStringList header =
-        LogHeaderLines(FDataParameters.Configuration(), FDataParameters.LaunchElevation());
-
-    BeginNewRun();
-    FRunning = true;
+    FSession->StartRun(path);
     FMainControl->fraRun().ledRun().SetState(lsGreen);
     FMainControl->LockNavigation();
-    StartReceiver();
     SetLogFileName(path);
-    FFileManager->NewFile(path);
-    for (const QString &line : header)
-        FFileManager->WriteLine(line);
 }
 
 void TfrmMain::StopClick()
@@ -781,37 +660,20 @@ void TfrmMain::StopClick()
 
 void TfrmMain::StopRun()
 {
-    StopReceiver();
-    FRunning = false;
+    FSession->StopRun();
+    ShowRunStopped();
+}
+
+void TfrmMain::ShowRunStopped()
+{
     FMainControl->fraRun().ledRun().SetState(lsRed);
     FMainControl->UnlockNavigation();
-}
-
-void TfrmMain::BeginNewRun()
-{
-    FRecording->BeginNewRun(FDataParameters);
-    ++FPostCounts[rcNewRun];
-    if (FSoundingProducts)
-        FSoundingProducts->SetStationHeight(FDataParameters.LaunchElevation());
-}
-
-void TfrmMain::RecordResult(const TKestrinResult &result)
-{
-    FRecording->RecordResult(result);
-    ++FPostCounts[rcFrame];
 }
 
 void TfrmMain::SetLogFileName(const QString &path)
 {
     FLogFileName = QFileInfo(path).fileName();
     setWindowTitle(FLogFileName);
-}
-
-void TfrmMain::PostToGraphThread(uint8_t command, std::unique_ptr<TObject> data)
-{
-    FGraphThread->Post(command, std::move(data));
-    if (command < FPostCounts.size())
-        ++FPostCounts[command];
 }
 
 // --- graphs ---------------------------------------------------------------------
@@ -841,12 +703,8 @@ void TfrmMain::pnlGraphResize()
         image->parentWidget()->resize(area);
         image->resize(area);
     }
-    FStandardParameters.SetWidth(imgStandardGraph().width());
-    FStandardParameters.SetHeight(imgStandardGraph().height());
-    FSkewTParameters.SetWidth(imgSkewTGraph().width());
-    FSkewTParameters.SetHeight(imgSkewTGraph().height());
-    FTimeParameters.SetWidth(imgTimeGraph().width());
-    FTimeParameters.SetHeight(imgTimeGraph().height());
+    for (TGraphType type : {gtStandard, gtSkewT, gtTime})
+        FSession->SetGraphSize(type, GraphImage(type).size());
     FResizePending = true;
     if (!FGraphResizeTimer->isActive())
         FGraphResizeTimer->start();
@@ -859,36 +717,37 @@ void TfrmMain::tmrGraphResizeTimer()
         return;
     }
     FGraphResizeTimer->stop();
-    PostToGraphThread(rcStandardParameters, FStandardParameters.Clone());
-    PostToGraphThread(rcSkewTParameters, FSkewTParameters.Clone());
-    PostToGraphThread(rcTimeParameters, FTimeParameters.Clone());
+    FSession->PostGraphParameters();
 }
 
 void TfrmMain::StandardSeriesChanged(int32_t channel, int32_t axis, const TMarkerDefinition &marker)
 {
-    FStandardParameters.SetSeriesAxis(channel, axis);
-    FStandardParameters.GetDataMarker(channel).Assign(marker);
-    PostToGraphThread(rcStandardParameters, FStandardParameters.Clone());
+    TStandardGraphParameters parameters = FSession->StandardParameters();
+    parameters.SetSeriesAxis(channel, axis);
+    parameters.GetDataMarker(channel).Assign(marker);
+    FSession->SetStandardParameters(parameters);
 }
 
 void TfrmMain::SkewTMarkersChanged(const TMarkerDefinition &temperature,
                                    const TMarkerDefinition &dewpoint)
 {
-    FSkewTParameters.TemperatureMarker().Assign(temperature);
-    FSkewTParameters.DewpointMarker().Assign(dewpoint);
-    PostToGraphThread(rcSkewTParameters, FSkewTParameters.Clone());
+    TSkewTGraphParameters parameters = FSession->SkewTParameters();
+    parameters.TemperatureMarker().Assign(temperature);
+    parameters.DewpointMarker().Assign(dewpoint);
+    FSession->SetSkewTParameters(parameters);
 }
 
 void TfrmMain::TimeSeriesChanged(int32_t channel, int32_t axis, const TMarkerDefinition &marker)
 {
-    FTimeParameters.SetSeriesAxis(channel, axis);
-    FTimeParameters.GetDataMarker(channel).Assign(marker);
-    PostToGraphThread(rcTimeParameters, FTimeParameters.Clone());
+    TTimeGraphParameters parameters = FSession->TimeParameters();
+    parameters.SetSeriesAxis(channel, axis);
+    parameters.GetDataMarker(channel).Assign(marker);
+    FSession->SetTimeParameters(parameters);
 }
 
 void TfrmMain::HardwareElevationEntered(double meters)
 {
-    FDataParameters.SetLaunchElevation(meters);
+    FSession->SetLaunchElevation(meters);
     ShowRunControls();
     ModalInteraction().ShowInformation(QStringLiteral("Press \"Run\" to begin collecting data."),
                                        this);
@@ -901,12 +760,17 @@ void TfrmMain::HardwareUnitsChanged(TLengthUnit unit)
 
 void TfrmMain::SetUnits(TLengthUnit unit)
 {
+    ShowUnits(unit);
+    FSession->SetLengthUnit(unit);
+}
+
+void TfrmMain::ShowUnits(TLengthUnit unit)
+{
     FHardware->SetUnit(unit);
     if (FStdGraphParametersForm)
         FStdGraphParametersForm->SetUnits(unit);
     if (FSkewTGraphParametersForm)
         FSkewTGraphParametersForm->SetUnits(unit);
-    PostToGraphThread(rcLengthUnit, std::make_unique<TIntegerWrapper>(int32_t(unit)));
 }
 
 void TfrmMain::imgStandardGraphMouseDown(Qt::MouseButton, QPoint position)
@@ -943,11 +807,9 @@ void TfrmMain::ShowParameterDialog(TGraphType type, QPoint position)
             return;
         TfrmStdGraphParameters &dialog = *FStdGraphParametersForm;
         PlaceDialog(dialog, type, position);
-        dialog.Parameters() = FStandardParameters;
-        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted) {
-            FStandardParameters = dialog.Parameters();
-            PostToGraphThread(rcStandardParameters, FStandardParameters.Clone());
-        }
+        dialog.Parameters() = FSession->StandardParameters();
+        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted)
+            FSession->SetStandardParameters(dialog.Parameters());
         SetUnits(dialog.Units());
         break;
     }
@@ -956,11 +818,9 @@ void TfrmMain::ShowParameterDialog(TGraphType type, QPoint position)
             return;
         TfrmSkewTGraphParameters &dialog = *FSkewTGraphParametersForm;
         PlaceDialog(dialog, type, position);
-        dialog.Parameters() = FSkewTParameters;
-        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted) {
-            FSkewTParameters = dialog.Parameters();
-            PostToGraphThread(rcSkewTParameters, FSkewTParameters.Clone());
-        }
+        dialog.Parameters() = FSession->SkewTParameters();
+        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted)
+            FSession->SetSkewTParameters(dialog.Parameters());
         SetUnits(dialog.GetUnits());
         break;
     }
@@ -969,11 +829,9 @@ void TfrmMain::ShowParameterDialog(TGraphType type, QPoint position)
             return;
         TfrmTimeGraphParameters &dialog = *FTimeGraphParametersForm;
         PlaceDialog(dialog, type, position);
-        dialog.Parameters() = FTimeParameters;
-        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted) {
-            FTimeParameters = dialog.Parameters();
-            PostToGraphThread(rcTimeParameters, FTimeParameters.Clone());
-        }
+        dialog.Parameters() = FSession->TimeParameters();
+        if (ModalInteraction().ExecuteDialog(dialog) == QDialog::Accepted)
+            FSession->SetTimeParameters(dialog.Parameters());
         break;
     }
     default:
@@ -985,7 +843,7 @@ void TfrmMain::ShowParameterDialog(TGraphType type, QPoint position)
 
 void TfrmMain::tmrDataListViewTimer()
 {
-    auto packets = TakeFromBuffer(FGraphThread->ViewPackets());
+    auto packets = TakeFromBuffer(FSession->GraphThread().ViewPackets());
     const bool autoScroll = FMainControl->fraRun().chkAutoScroll().isChecked();
     for (const auto &packet : packets)
         ApplyViewPacket(*FDataList, *packet, autoScroll);
@@ -994,7 +852,7 @@ void TfrmMain::tmrDataListViewTimer()
 
 void TfrmMain::LoadedRowsTimer()
 {
-    const bool processed = FGraphThread->CompletedCycles() >= FLoadedRowsCycle;
+    const bool processed = FSession->GraphThread().CompletedCycles() >= FSession->ReplayCycle();
     if (processed)
         FLoadedRowsTimer->stop();
     tmrDataListViewTimer();
@@ -1011,8 +869,8 @@ void TfrmMain::ShowGraphErrors()
         for (;;) {
             std::unique_ptr<TStringWrapper> message;
             {
-                TBufferLock<TStringWrapper> lock(FGraphThread->Errors());
-                message = FGraphThread->Errors().Pop();
+                TBufferLock<TStringWrapper> lock(FSession->GraphThread().Errors());
+                message = FSession->GraphThread().Errors().Pop();
             }
             if (!message)
                 break;
@@ -1030,8 +888,8 @@ void TfrmMain::tmrPrintTimer()
     FPrintTimer->stop();
     std::unique_ptr<TPrintImage> image;
     {
-        TBufferLock<TPrintImage> lock(FGraphThread->Images());
-        image = FGraphThread->Images().Pop();
+        TBufferLock<TPrintImage> lock(FSession->GraphThread().Images());
+        image = FSession->GraphThread().Images().Pop();
     }
     try {
         // Printing shows its own dialog; the timer waits for it to finish.

@@ -1,27 +1,22 @@
 #pragma once
-// TfrmMain: the program's one window and the driver of a flight. It leads the
-// operator through the three pages of its left pane (start, hardware setup,
-// main control), captures or takes the sonde configuration, starts and stops
-// runs, and hands every decoded frame to the run log, the recorded lines and
-// the graph thread. It collects the data-list rows and print images the
-// graph thread leaves, debounces resizing of the graph area, and opens the
-// graph parameter dialogs.
+// TfrmMain: the program's one window, a view of the flight session. It leads
+// the operator through the three pages of its left pane (start, hardware
+// setup, main control) and calls the session for everything the flight
+// does: capturing or taking the configuration, starting and stopping runs,
+// loading and saving, the sounding products. It shows what the session
+// reports, collects the data-list rows and print images the graph thread
+// leaves, debounces resizing of the graph area, and opens the graph
+// parameter dialogs.
 //
-// The window holds no domain logic: parsing, formatting, logging and the
-// recorded lines are core calls. Every handler is an operation of its own
-// that the toolkit, or a test, calls; exceptions that escape a handler are
-// shown in an error box and leave the window as it was at that point.
-#include "devices/FileManager.h"
-#include "devices/KestrinReceiver.h"
+// The window holds no domain logic: the flight is the session's. Every
+// handler is an operation of its own that the toolkit, or a test, calls;
+// exceptions that escape a handler are shown in an error box and leave the
+// window as it was at that point.
 #include "foundation/Errors.h"
 #include "foundation/LocalDefs.h"
 #include "graphs/MarkerDefinition.h"
-#include "graphs/SkewTGraphParameters.h"
-#include "graphs/StandardGraphParameters.h"
-#include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataBuffer.h"
-#include "pipeline/DataPacket.h"
-#include "pipeline/DataParameters.h"
+#include "pipeline/FlightSession.h"
 #include "sounding/StationIdentity.h"
 #include "ui/FileDialogs.h"
 
@@ -45,9 +40,6 @@ class QStackedWidget;
 class QTimer;
 class TDataListView;
 class TGraphImage;
-class TGraphThread;
-class TRecordingSession;
-struct TReplay;
 class TfraHardware;
 class TfraMainControl;
 class TfraSkewTGraph;
@@ -100,63 +92,46 @@ class TfrmMain : public QMainWindow
                              TfrmTimeGraphParameters *time);
 
     // --- controls ----------------------------------------------------------
-    QWidget &pnlMain() const { return *FMainPanel; }
-    QStackedWidget &pctlLeft() const { return *FLeftPages; }
-    QWidget &tshStart() const { return *FStartPage; }
-    QWidget &tsHardware() const { return *FHardwarePage; }
-    QWidget &tsMainControl() const { return *FMainControlPage; }
-    TfraStart &fraStart() const { return *FStart; }
-    TfraHardware &fraHardware() const { return *FHardware; }
-    TfraMainControl &fraMainControl() const { return *FMainControl; }
-    QWidget &pnlTitle() const { return *FTitlePanel; }
-    QLabel &lblTitle() const { return *FTitle; }
-    QComboBox &cmbGraphType() const { return *FGraphTypeCombo; }
-    TfraStandardGraph &fraStandardGraph() const { return *FStandardSeries; }
-    TfraSkewTGraph &fraSkewTGraph() const { return *FSkewTSeries; }
-    TfraTimeGraph &fraTimeGraph() const { return *FTimeSeries; }
-    TfraFileButtons &fraFileButtons1() const { return *FFileButtons; }
-    QWidget &pnlRight() const { return *FRightPanel; }
-    QWidget &pnlGraph() const { return *FGraphPanel; }
-    QStackedWidget &pctlGraph() const { return *FGraphPages; }
-    TGraphImage &imgStandardGraph() const { return *FImages[gtStandard]; }
-    TGraphImage &imgSkewTGraph() const { return *FImages[gtSkewT]; }
-    TGraphImage &imgTimeGraph() const { return *FImages[gtTime]; }
-    TGraphImage &GraphImage(TGraphType type) const;
-    QSplitter &splData() const { return *FSplitter; }
-    QWidget &pnlData() const { return *FDataPanel; }
-    TDataListView &dlvData() const { return *FDataList; }
-    QWidget &pnlTelemetry() const { return *FTelemetryPanel; }
-    QLabel &lblTelemetry() const { return *FTelemetry; }
-    QTimer &tmrGraphResize() const { return *FGraphResizeTimer; }
-    QTimer &tmrPrint() const { return *FPrintTimer; }
-    QTimer &tmrDataListView() const { return *FDataListTimer; }
-    TfrmSoundingProducts &frmSoundingProducts() const { return *FSoundingProducts; }
+    QWidget &pnlMain() { return *FMainPanel; }
+    QStackedWidget &pctlLeft() { return *FLeftPages; }
+    QWidget &tshStart() { return *FStartPage; }
+    QWidget &tsHardware() { return *FHardwarePage; }
+    QWidget &tsMainControl() { return *FMainControlPage; }
+    TfraStart &fraStart() { return *FStart; }
+    TfraHardware &fraHardware() { return *FHardware; }
+    TfraMainControl &fraMainControl() { return *FMainControl; }
+    QWidget &pnlTitle() { return *FTitlePanel; }
+    QLabel &lblTitle() { return *FTitle; }
+    QComboBox &cmbGraphType() { return *FGraphTypeCombo; }
+    TfraStandardGraph &fraStandardGraph() { return *FStandardSeries; }
+    TfraSkewTGraph &fraSkewTGraph() { return *FSkewTSeries; }
+    TfraTimeGraph &fraTimeGraph() { return *FTimeSeries; }
+    TfraFileButtons &fraFileButtons1() { return *FFileButtons; }
+    QWidget &pnlRight() { return *FRightPanel; }
+    QWidget &pnlGraph() { return *FGraphPanel; }
+    QStackedWidget &pctlGraph() { return *FGraphPages; }
+    TGraphImage &imgStandardGraph() { return *FImages[gtStandard]; }
+    TGraphImage &imgSkewTGraph() { return *FImages[gtSkewT]; }
+    TGraphImage &imgTimeGraph() { return *FImages[gtTime]; }
+    TGraphImage &GraphImage(TGraphType type);
+    QSplitter &splData() { return *FSplitter; }
+    QWidget &pnlData() { return *FDataPanel; }
+    TDataListView &dlvData() { return *FDataList; }
+    QWidget &pnlTelemetry() { return *FTelemetryPanel; }
+    QLabel &lblTelemetry() { return *FTelemetry; }
+    QTimer &tmrGraphResize() { return *FGraphResizeTimer; }
+    QTimer &tmrPrint() { return *FPrintTimer; }
+    QTimer &tmrDataListView() { return *FDataListTimer; }
+    TfrmSoundingProducts &frmSoundingProducts() { return *FSoundingProducts; }
 
     // --- state -------------------------------------------------------------
     TSaveDialog &SaveDialog() { return FSaveDialog; }
     TOpenDialog &OpenDialog() { return FOpenDialog; }
     TPrintDialog &PrintDialog() { return *FPrintDialog; }
-    TGraphThread &GraphThread() const { return *FGraphThread; }
-    TKestrinReceiver &Receiver() const { return *FReceiver; }
-    TFileManager &FileManager() const { return *FFileManager; }
-    TDataParameters &DataParameters() { return FDataParameters; }
-    // The station the weather-service reports name; kept in the settings
-    // document.
-    const TStationIdentity &Station() const { return FStation; }
-    void SetStation(const TStationIdentity &station);
-    TStandardGraphParameters &StandardParameters() { return FStandardParameters; }
-    TSkewTGraphParameters &SkewTParameters() { return FSkewTParameters; }
-    TTimeGraphParameters &TimeParameters() { return FTimeParameters; }
-    const QStringList &RecordedLines() const;
-    const QString &LogFileName() const { return FLogFileName; }
+    // The flight the window shows.
+    TFlightSession &Session() { return *FSession; }
     TGraphType CurrentGraph() const { return FCurrentGraph; }
-    bool CapturingConfig() const { return FCapturingConfig; }
-    bool ApplyingConfig() const { return FApplyingConfig; }
-    bool Running() const { return FRunning; }
-    const QString &CandidateConfig() const { return FCandidateConfig; }
     bool ResizePending() const { return FResizePending; }
-    // How many raw packets of each command kind went to the graph thread.
-    uint64_t PostCount(uint8_t command) const;
 
     // The clock of proposed file names (tests fix it).
     void SetClock(std::function<QDateTime()> clock) { FClock = std::move(clock); }
@@ -225,32 +200,12 @@ class TfrmMain : public QMainWindow
                              const TMarkerDefinition &dewpoint);
     void TimeSeriesChanged(int32_t channel, int32_t axis, const TMarkerDefinition &marker);
 
-    // --- events of the devices ------------------------------------------------
-    void ReceiverRawCharacters(const QString &text);
-    void ReceiverConfigurationReceived(const QString &text);
-    void ReceiverInvalidFrame(const QString &frame);
-    void ReceiverData(const TKestrinResult &result);
-    void ReceiverConfigurationSet(const TKestrinResult &configuration);
-    void ReceiverError();
-    void FileManagerError(const QString &message);
-
     // --- operations -------------------------------------------------------------
-    void ShowStartPage();
-    void ShowHardwarePage();
-    void ShowRunControls();
-    void ShowFileControls();
-    void RefreshSeriesFrames();
-    // Sends the configuration to the receiver, refreshes the series rows and
-    // starts a new data set; the receiver's acknowledgement ends the busy state.
-    void ApplyConfiguration();
-    void BeginNewRun();
-    void StartRun();
+    // Ends the run and shows it ended.
     void StopRun();
-    void RecordResult(const TKestrinResult &result);
-    // The log file's name (without folder) becomes the window caption.
-    void SetLogFileName(const QString &path);
+    // The unit in the hardware page and the dialogs, and to the graphs.
     void SetUnits(TLengthUnit unit);
-    void PostToGraphThread(uint8_t command, std::unique_ptr<TObject> data);
+    void SetStation(const TStationIdentity &station);
 
     // Runs a handler; an exception it raises is shown in an error box.
     void Guarded(const std::function<void()> &handler);
@@ -259,17 +214,29 @@ class TfrmMain : public QMainWindow
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
+    void ShowStartPage();
+    void ShowHardwarePage();
+    void ShowRunControls();
+    void ShowFileControls();
+    void RefreshSeriesFrames();
+    // The log file's name (without folder) becomes the window caption.
+    void SetLogFileName(const QString &path);
     void BuildControls();
     void FormCreate();
     void FormDestroy();
     void ConnectFrames();
     void ConnectSeriesPages();
-    void ConnectReceiver();
-    void StartReceiver();
-    void StopReceiver();
-    // Stops capturing and tells the operator the sonde no longer sends its
-    // configuration.
+    void ConnectSession();
+    // What the session reports, shown.
+    void ConfigurationApplying();
+    void ConfigurationSet(const TKestrinResult &configuration);
     void CaptureLost();
+    void ReceiverError(bool wasCapturing);
+    void FileError(const QString &message);
+    void ShowTelemetry(const QString &text);
+    void ShowRunStopped();
+    // The unit in the hardware page and the dialogs only.
+    void ShowUnits(TLengthUnit unit);
     void ShowGraphErrors();
     void ShowParameterDialog(TGraphType type, QPoint position);
     void PlaceDialog(QWidget &dialog, TGraphType type, QPoint position);
@@ -280,18 +247,23 @@ class TfrmMain : public QMainWindow
     std::optional<QString> AskSaveFileName(const QString &prefix, const QString &extension,
                                            const QString &filter, const QString &defaultExt);
     std::optional<QString> AskOpenFileName(const QString &filter, const QString &defaultExt);
+    // Reads a saved flight on a worker while the event loop turns; a file
+    // whose configuration this program cannot read is named in an
+    // information box, and nothing changes.
+    template <class TLoaded>
+    std::optional<TLoaded> ReadSavedFlight(const QString &path, TLoaded (*read)(const QString &));
     // The series rows show what the graph parameters hold, so that the next
     // edit of a row starts from there.
     void ShowSeriesSettings();
     void ConnectSoundingProducts();
-    // The packets of the run's recorded lines that the graphs show.
-    TDataPacketList GoodRecordedPackets() const;
-    // Records the lines of a load as live frames are recorded, and has the
-    // data list take their rows as soon as the graph thread has made them.
-    void RecordLoadedLines(TReplay replay);
+    // Has the data list take the rows of a load as soon as the graph thread
+    // has made them.
+    void ListLoadedRows();
     // Takes the rows of a load into the data list on every tick of
     // FLoadedRowsTimer until the graph thread has processed the load.
     void LoadedRowsTimer();
+    // The sounding products of everything received, for a file.
+    std::shared_ptr<const TSoundingProductsPacket> ProductsToSave(uint8_t request = prProducts);
 
     // Controls, owned through the widget tree.
     QWidget *FMainPanel = nullptr;
@@ -334,33 +306,16 @@ class TfrmMain : public QMainWindow
     TSaveDialog FSaveDialog;
     TOpenDialog FOpenDialog;
     std::unique_ptr<TPrintDialog> FPrintDialog;
-    std::unique_ptr<TGraphThread> FGraphThread;
-    TStandardGraphParameters FStandardParameters;
-    TSkewTGraphParameters FSkewTParameters;
-    TTimeGraphParameters FTimeParameters;
-    // The recorded lines and their way to the graph thread.
-    std::unique_ptr<TRecordingSession> FRecording;
+    std::unique_ptr<TFlightSession> FSession;
     QString FLogFileName;
-    std::unique_ptr<TFileManager> FFileManager;
-    std::unique_ptr<TKestrinReceiver> FReceiver;
-    TDataParameters FDataParameters;
-    TStationIdentity FStation;
     TfrmSoundingProducts *FSoundingProducts = nullptr;
     TGraphType FCurrentGraph = gtStandard;
-    bool FCapturingConfig = false;
-    bool FApplyingConfig = false;
-    bool FRunning = false;
-    QString FCandidateConfig;
     bool FResizePending = false;
 
-    // The receiver was told to start and not to stop since: a receiver error
-    // that arrives after the stop is a late copy of one already reported.
-    bool FReceiverOn = false;
     // Set while graph errors are shown, so that a timer tick inside the
     // error box does not show the next ones on top of it.
     bool FShowingGraphErrors = false;
     bool FDestroying = false;
-    std::array<uint64_t, 7> FPostCounts{};
     std::function<QDateTime()> FClock;
     QRect FLastPrintPlacement;
 };

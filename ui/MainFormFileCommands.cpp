@@ -8,7 +8,6 @@
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/GraphThread.h"
 #include "pipeline/ProcessedDataExport.h"
-#include "pipeline/RecordingSession.h"
 #include "pipeline/Report.h"
 #include "ui/BackgroundWork.h"
 #include "ui/DataListView.h"
@@ -16,8 +15,10 @@
 #include "ui/GraphImage.h"
 #include "ui/GraphSeriesFrame.h"
 #include "ui/HardwareFrame.h"
+#include "ui/ModalInteraction.h"
 #include "ui/SkewTGraphFrame.h"
 #include "ui/SkewTSeriesFrame.h"
+#include "ui/SoundingProductsForm.h"
 #include "ui/StandardGraphFrame.h"
 #include "ui/TimeGraphFrame.h"
 
@@ -145,42 +146,39 @@ std::optional<QString> TfrmMain::AskOpenFileName(const QString &filter, const QS
     return FOpenDialog.FileName();
 }
 
+template <class TLoaded>
+std::optional<TLoaded> TfrmMain::ReadSavedFlight(const QString &path,
+                                                 TLoaded (*read)(const QString &))
+{
+    try {
+        return RunInBackground<TLoaded>([path, read] { return read(path); });
+    } catch (const EKestrinConfigStringError &e) {
+        // The configuration in force stays; the operator learns why nothing
+        // was loaded.
+        ModalInteraction().ShowInformation(
+            QStringLiteral("Nothing was loaded from %1: its sonde configuration cannot be read "
+                           "(%2). The configuration in force stays.")
+                .arg(path, e.Message()),
+            this);
+        return std::nullopt;
+    }
+}
+
 void TfrmMain::LoadLogClick()
 {
     const std::optional<QString> path = AskOpenFileName(TextFileFilter, QStringLiteral("txt"));
     if (!path)
         return;
-    struct TLoadedLog
-    {
-        TRunLog Log;
-        TReplay Replay;
-    };
-    std::optional<TLoadedLog> loaded;
-    try {
-        loaded.emplace(RunInBackground<TLoadedLog>([file = *path] {
-            TLoadedLog read{ReadRunLog(file), {}};
-            read.Replay = PrepareReplay(read.Log.DataLines, read.Log.Configuration);
-            read.Log.DataLines.clear();
-            return read;
-        }));
-    } catch (const EKestrinConfigStringError &) {
-        // A log of a configuration this program cannot read: the one in
-        // force stays, and there is nothing the operator could correct.
+    std::optional<TLoadedLog> loaded = ReadSavedFlight(*path, ReadFlightLog);
+    if (!loaded)
         return;
-    }
-
     SetLogFileName(*path);
-    FDataParameters.Configuration() = loaded->Log.Configuration;
-    FDataParameters.SetLaunchElevation(loaded->Log.LaunchElevation);
-    ApplyConfiguration();
-    // The lines take the way of live frames, without the run log.
-    RecordLoadedLines(std::move(loaded->Replay));
+    FSession->AdoptLog(std::move(*loaded));
+    ListLoadedRows();
 }
 
-void TfrmMain::RecordLoadedLines(TReplay replay)
+void TfrmMain::ListLoadedRows()
 {
-    FPostCounts[rcFrame] += FRecording->RecordReplay(std::move(replay));
-    FLoadedRowsCycle = FGraphThread->RequestCycle();
     FLoadedRowsTimer->start();
 }
 
@@ -190,16 +188,7 @@ void TfrmMain::SaveGraphsClick()
         QStringLiteral("Graphs"), QStringLiteral(".xml"), XmlFileFilter, QStringLiteral("xml"));
     if (!path)
         return;
-    TGraphSettings settings;
-    settings.StandardParameters = FStandardParameters;
-    settings.SkewTParameters = FSkewTParameters;
-    settings.TimeParameters = FTimeParameters;
-    settings.DataParameters = FDataParameters;
-    settings.DisplayedUnit = FHardware->Unit();
-    settings.CurrentGraph = FCurrentGraph;
-    settings.RecordedLines = FRecording->RecordedLines();
-    settings.Station = FStation;
-    WriteGraphSettings(*path, settings);
+    WriteGraphSettings(*path, FSession->Settings(FCurrentGraph));
 }
 
 void TfrmMain::LoadGraphsClick()
@@ -207,60 +196,33 @@ void TfrmMain::LoadGraphsClick()
     const std::optional<QString> path = AskOpenFileName(XmlFileFilter, QStringLiteral("xml"));
     if (!path)
         return;
-    struct TLoadedSettings
-    {
-        TGraphSettings Settings;
-        TReplay Replay;
-    };
-    std::optional<TLoadedSettings> loaded;
-    try {
-        loaded.emplace(RunInBackground<TLoadedSettings>([file = *path] {
-            TLoadedSettings read{ReadGraphSettings(file), {}};
-            read.Replay = PrepareReplay(read.Settings.RecordedLines,
-                                        read.Settings.DataParameters.Configuration());
-            read.Settings.RecordedLines.clear();
-            return read;
-        }));
-    } catch (const EKestrinConfigStringError &) {
-        // As for a run log: the configuration in force stays, silently.
+    std::optional<TLoadedSettings> loaded = ReadSavedFlight(*path, ReadFlightSettings);
+    if (!loaded)
         return;
-    }
-
-    TGraphSettings *settings = &loaded->Settings;
-    FDataParameters = settings->DataParameters;
-    ApplyConfiguration();
-    // The stored sizes are those of another screen: the graphs fill this one.
-    FStandardParameters = settings->StandardParameters;
-    FStandardParameters.SetWidth(imgStandardGraph().width());
-    FStandardParameters.SetHeight(imgStandardGraph().height());
-    PostToGraphThread(rcStandardParameters, FStandardParameters.Clone());
-    FSkewTParameters = settings->SkewTParameters;
-    FSkewTParameters.SetWidth(imgSkewTGraph().width());
-    FSkewTParameters.SetHeight(imgSkewTGraph().height());
-    PostToGraphThread(rcSkewTParameters, FSkewTParameters.Clone());
-    FTimeParameters = settings->TimeParameters;
-    FTimeParameters.SetWidth(imgTimeGraph().width());
-    FTimeParameters.SetHeight(imgTimeGraph().height());
-    PostToGraphThread(rcTimeParameters, FTimeParameters.Clone());
+    const TLengthUnit unit = loaded->Settings.DisplayedUnit;
+    const TGraphType graph = loaded->Settings.CurrentGraph;
+    FSession->AdoptSettings(std::move(*loaded));
     ShowSeriesSettings();
-    SetUnits(settings->DisplayedUnit);
-    SetGraphType(settings->CurrentGraph);
-    SetStation(settings->Station);
-    RecordLoadedLines(std::move(loaded->Replay));
+    ShowUnits(unit);
+    SetGraphType(graph);
+    FSoundingProducts->ShowStation(FSession->Station(),
+                                   FSession->DataParameters().LaunchElevation());
+    ListLoadedRows();
 }
 
 void TfrmMain::ShowSeriesSettings()
 {
     for (int32_t channel = 1; channel <= TValueAxesParameters::ChannelCount; ++channel) {
         TfraGraphSeries &standard = FStandardSeries->Series(channel);
-        standard.SetAxis(FStandardParameters.GetSeriesAxis(channel));
-        standard.SetMarkerDefinition(FStandardParameters.GetDataMarker(channel));
+        standard.SetAxis(FSession->StandardParameters().GetSeriesAxis(channel));
+        standard.SetMarkerDefinition(FSession->StandardParameters().GetDataMarker(channel));
         TfraGraphSeries &time = FTimeSeries->Series(channel);
-        time.SetAxis(FTimeParameters.GetSeriesAxis(channel));
-        time.SetMarkerDefinition(FTimeParameters.GetDataMarker(channel));
+        time.SetAxis(FSession->TimeParameters().GetSeriesAxis(channel));
+        time.SetMarkerDefinition(FSession->TimeParameters().GetDataMarker(channel));
     }
-    FSkewTSeries->fraTemperatureSeries->SetMarkerDefinition(FSkewTParameters.TemperatureMarker());
-    FSkewTSeries->fraDewpointSeries->SetMarkerDefinition(FSkewTParameters.DewpointMarker());
+    const TSkewTGraphParameters &skewT = FSession->SkewTParameters();
+    FSkewTSeries->fraTemperatureSeries->SetMarkerDefinition(skewT.TemperatureMarker());
+    FSkewTSeries->fraDewpointSeries->SetMarkerDefinition(skewT.DewpointMarker());
 }
 
 void TfrmMain::fraFileButtons1btnSaveImageClick()
@@ -296,7 +258,7 @@ void TfrmMain::fraFileButtons1btnExportCsvClick()
         QStringLiteral("Data"), QStringLiteral(".csv"), CsvFileFilter, QStringLiteral("csv"));
     if (!path)
         return;
-    SaveProcessedDataCsv(*path, FDataParameters.Configuration(), FRecording->Packets());
+    WriteExportFile(*path, ProductsToSave(prProcessedCsv)->ProcessedCsv);
 }
 
 void TfrmMain::fraFileButtons1btnExportSoundingClick()
@@ -305,13 +267,15 @@ void TfrmMain::fraFileButtons1btnExportSoundingClick()
         QStringLiteral("Sounding"), QStringLiteral(".txt"), TextFileFilter, QStringLiteral("txt"));
     if (!path)
         return;
-    // The ascent as the graphs show it: frames without errors.
-    SaveSharppySounding(*path, GoodRecordedPackets());
+    const auto products = ProductsToSave(prSharppy);
+    if (!products->SharppyError.isEmpty())
+        throw ESoundingExportError(products->SharppyError);
+    WriteExportFile(*path, products->Sharppy);
 }
 
 void TfrmMain::PrintClick()
 {
-    PostToGraphThread(rcPrintImage, std::make_unique<TIntegerWrapper>(int32_t(FCurrentGraph)));
+    FSession->RequestPrintImage(FCurrentGraph);
 }
 
 void TfrmMain::PrintImage(std::unique_ptr<TPrintImage> image)

@@ -2,10 +2,8 @@
 // identity, the live products from the graph thread, and their files.
 #include "ui/MainForm.h"
 
-#include "pipeline/GraphThread.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/ProcessedDataExport.h"
-#include "pipeline/RecordingSession.h"
 #include "sounding/SoundingBufr.h"
 #include "sounding/SoundingProductFiles.h"
 #include "sounding/TempReport.h"
@@ -27,12 +25,9 @@ const QString BufrFilter = QStringLiteral("BUFR files (*.bufr)|*.BUFR");
 void TfrmMain::ConnectSoundingProducts()
 {
     FSoundingProducts = new TfrmSoundingProducts(this);
-    FSoundingProducts->ShowStation(FStation, FDataParameters.LaunchElevation());
-    FSoundingProducts->RequestProducts = [this] { PostToGraphThread(rcSoundingProducts, nullptr); };
-    FSoundingProducts->TakeProducts = [this]() -> std::unique_ptr<TSoundingProductsPacket> {
-        auto items = TakeFromBuffer(FGraphThread->Products());
-        return items.empty() ? nullptr : std::move(items.back());
-    };
+    FSoundingProducts->ShowStation(TStationIdentity{}, 0.0);
+    FSoundingProducts->RequestProducts = [this] { FSession->RequestProducts(); };
+    FSoundingProducts->TakeProducts = [this] { return FSession->TakeProducts(); };
     FSoundingProducts->OnStationChanged = [this](const TStationIdentity &station) {
         SetStation(station);
     };
@@ -55,23 +50,21 @@ void TfrmMain::ConnectSoundingProducts()
 
 void TfrmMain::SetStation(const TStationIdentity &station)
 {
-    FStation = station;
-    FSoundingProducts->ShowStation(FStation, FDataParameters.LaunchElevation());
+    FSession->SetStation(station);
+    FSoundingProducts->ShowStation(station, FSession->DataParameters().LaunchElevation());
 }
 
 void TfrmMain::ShowSoundingProducts()
 {
-    FSoundingProducts->SetStationHeight(FDataParameters.LaunchElevation());
+    FSoundingProducts->SetStationHeight(FSession->DataParameters().LaunchElevation());
     FSoundingProducts->show();
     FSoundingProducts->raise();
     FSoundingProducts->activateWindow();
 }
 
-TDataPacketList TfrmMain::GoodRecordedPackets() const
+std::shared_ptr<const TSoundingProductsPacket> TfrmMain::ProductsToSave(uint8_t request)
 {
-    TDataPacketList packets = FRecording->Packets();
-    std::erase_if(packets, [](const TDataPacket &packet) { return packet.HasError(); });
-    return packets;
+    return FSession->CurrentProducts(request);
 }
 
 void TfrmMain::SaveLevelsClick()
@@ -80,7 +73,7 @@ void TfrmMain::SaveLevelsClick()
         QStringLiteral("Levels"), QStringLiteral(".csv"), CsvFileFilter, QStringLiteral("csv"));
     if (!path)
         return;
-    WriteExportFile(*path, FormatLevelsCsv(ComputeSoundingProducts(GoodRecordedPackets())));
+    WriteExportFile(*path, FormatLevelsCsv(ProductsToSave()->Products));
 }
 
 void TfrmMain::SaveSummaryClick()
@@ -89,13 +82,12 @@ void TfrmMain::SaveSummaryClick()
         QStringLiteral("Summary"), QStringLiteral(".json"), JsonFilter, QStringLiteral("json"));
     if (!path)
         return;
-    WriteExportFile(
-        *path, FormatSoundingSummary(ComputeSoundingProducts(GoodRecordedPackets()), FStation));
+    WriteExportFile(*path, FormatSoundingSummary(ProductsToSave()->Products, FSession->Station()));
 }
 
 void TfrmMain::SaveTempClick()
 {
-    if (FStation.Number.isEmpty()) {
+    if (!MissingStationParts(FSession->Station(), srTemp).empty()) {
         ModalInteraction().ShowInformation(
             QStringLiteral("The TEMP report names the station: enter its WMO block and station "
                            "number and press Set Station first."),
@@ -106,13 +98,12 @@ void TfrmMain::SaveTempClick()
         QStringLiteral("Temp"), QStringLiteral(".txt"), TextFileFilter, QStringLiteral("txt"));
     if (!path)
         return;
-    WriteExportFile(*path,
-                    FormatTempReport(ComputeSoundingProducts(GoodRecordedPackets()), FStation));
+    WriteExportFile(*path, FormatTempReport(ProductsToSave()->Products, FSession->Station()));
 }
 
 void TfrmMain::SaveBufrClick()
 {
-    if (FStation.Number.isEmpty() || !FStation.HasPosition()) {
+    if (!MissingStationParts(FSession->Station(), srBufr).empty()) {
         ModalInteraction().ShowInformation(
             QStringLiteral("The BUFR report names the station and its position: enter the WMO "
                            "block and station number, the latitude and the longitude and press "
@@ -124,7 +115,6 @@ void TfrmMain::SaveBufrClick()
         QStringLiteral("Bufr"), QStringLiteral(".bufr"), BufrFilter, QStringLiteral("bufr"));
     if (!path)
         return;
-    WriteExportFile(*path,
-                    EncodeSoundingBufr(ComputeSoundingProducts(GoodRecordedPackets()), FStation,
-                                       FRecording->RunParameters().LaunchElevation()));
+    WriteExportFile(*path, EncodeSoundingBufr(ProductsToSave()->Products, FSession->Station(),
+                                              FSession->RunParameters().LaunchElevation()));
 }

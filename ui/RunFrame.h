@@ -15,11 +15,11 @@ class TfraRun : public QWidget
   public:
     explicit TfraRun(QWidget *parent = nullptr);
 
-    QCheckBox &chkAutoScroll() const { return *FAutoScroll; }
-    TLed &ledRun() const { return *FLed; }
-    QPushButton &btnRun() const { return *FRun; }
-    QPushButton &btnStop() const { return *FStop; }
-    QPushButton &btnProducts() const { return *FProducts; }
+    QCheckBox &chkAutoScroll() { return *FAutoScroll; }
+    TLed &ledRun() { return *FLed; }
+    QPushButton &btnRun() { return *FRun; }
+    QPushButton &btnStop() { return *FStop; }
+    QPushButton &btnProducts() { return *FProducts; }
 
   private:
     QCheckBox *FAutoScroll = nullptr;

@@ -161,7 +161,7 @@ void TfrmSoundingProducts::BuildControls()
     resize(600, 860);
 }
 
-QLabel &TfrmSoundingProducts::Figure(const QString &caption) const
+QLabel &TfrmSoundingProducts::Figure(const QString &caption)
 {
     for (const auto &[name, label] : FFigures)
         if (name == caption)
@@ -301,7 +301,7 @@ void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
     QString temp;
     if (!products.Surface)
         temp = QStringLiteral("No sounding yet.");
-    else if (FShownStation.Number.isEmpty())
+    else if (!MissingStationParts(FShownStation, srTemp).empty())
         temp = QStringLiteral("Set the station number to see the TEMP report.");
     else
         temp = QString::fromLatin1(FormatTempReport(products, FShownStation))
@@ -311,7 +311,7 @@ void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
 
     if (!products.Surface) {
         FBufr->setText(QStringLiteral("BUFR report: no sounding yet."));
-    } else if (FShownStation.Number.isEmpty() || !FShownStation.HasPosition()) {
+    } else if (!MissingStationParts(FShownStation, srBufr).empty()) {
         FBufr->setText(QStringLiteral("BUFR report: set the station number, latitude and "
                                       "longitude to save it."));
     } else {
@@ -330,7 +330,7 @@ void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
 void TfrmSoundingProducts::tmrRefreshTimer()
 {
     if (TakeProducts)
-        if (std::unique_ptr<TSoundingProductsPacket> packet = TakeProducts())
+        if (std::shared_ptr<const TSoundingProductsPacket> packet = TakeProducts())
             ShowProducts(packet->Products);
     if (RequestProducts)
         RequestProducts();

@@ -35,27 +35,27 @@ class TfrmSoundingProducts : public QWidget
     explicit TfrmSoundingProducts(QWidget *parent = nullptr);
     ~TfrmSoundingProducts() override;
 
-    QLineEdit &edtStation() const { return *FStation; }
-    QLineEdit &edtLatitude() const { return *FLatitude; }
-    QLineEdit &edtLongitude() const { return *FLongitude; }
-    QLabel &lblStationHeight() const { return *FStationHeight; }
-    QPushButton &btnSetStation() const { return *FSetStation; }
-    QLabel &lblAscent() const { return *FAscent; }
-    QLabel &lblReportDue() const { return *FReportDue; }
-    QTableWidget &grdStandard() const { return *FStandard; }
-    QLabel &lblSignificant() const { return *FSignificant; }
-    QLabel &lblTropopause() const { return *FTropopause; }
+    QLineEdit &edtStation() { return *FStation; }
+    QLineEdit &edtLatitude() { return *FLatitude; }
+    QLineEdit &edtLongitude() { return *FLongitude; }
+    QLabel &lblStationHeight() { return *FStationHeight; }
+    QPushButton &btnSetStation() { return *FSetStation; }
+    QLabel &lblAscent() { return *FAscent; }
+    QLabel &lblReportDue() { return *FReportDue; }
+    QTableWidget &grdStandard() { return *FStandard; }
+    QLabel &lblSignificant() { return *FSignificant; }
+    QLabel &lblTropopause() { return *FTropopause; }
     // The value label of an index or figure by its caption ("K index").
-    QLabel &Figure(const QString &caption) const;
-    QPushButton &btnSaveLevels() const { return *FSaveLevels; }
-    QPushButton &btnSaveSummary() const { return *FSaveSummary; }
+    QLabel &Figure(const QString &caption);
+    QPushButton &btnSaveLevels() { return *FSaveLevels; }
+    QPushButton &btnSaveSummary() { return *FSaveSummary; }
     // The TEMP report as it stands, for the station last set.
-    QPlainTextEdit &memTemp() const { return *FTemp; }
+    QPlainTextEdit &memTemp() { return *FTemp; }
     // What the BUFR report would hold now.
-    QLabel &lblBufr() const { return *FBufr; }
-    QPushButton &btnSaveTemp() const { return *FSaveTemp; }
-    QPushButton &btnSaveBufr() const { return *FSaveBufr; }
-    QTimer &tmrRefresh() const { return *FRefresh; }
+    QLabel &lblBufr() { return *FBufr; }
+    QPushButton &btnSaveTemp() { return *FSaveTemp; }
+    QPushButton &btnSaveBufr() { return *FSaveBufr; }
+    QTimer &tmrRefresh() { return *FRefresh; }
 
     // Fills the station fields, and shows the station height (the launch
     // elevation, metres).
@@ -73,7 +73,7 @@ class TfrmSoundingProducts : public QWidget
     // The owner's side.
     std::function<void(const TStationIdentity &station)> OnStationChanged;
     std::function<void()> RequestProducts;
-    std::function<std::unique_ptr<TSoundingProductsPacket>()> TakeProducts;
+    std::function<std::shared_ptr<const TSoundingProductsPacket>()> TakeProducts;
 
   protected:
     void showEvent(QShowEvent *event) override;

@@ -16,12 +16,12 @@ class TfraStart : public QWidget
   public:
     explicit TfraStart(QWidget *parent = nullptr);
 
-    QLabel &lblTitle1() const { return *FTitle1; }
-    QLabel &lblTitle2() const { return *FTitle2; }
-    QRadioButton &rdbOperate() const { return *FOperate; }
-    QRadioButton &rdbWorkWithFiles() const { return *FWorkWithFiles; }
-    TfraAboutButton &fraAboutButton1() const { return *FAboutButton; }
-    TfraArrows &fraArrows1() const { return *FArrows; }
+    QLabel &lblTitle1() { return *FTitle1; }
+    QLabel &lblTitle2() { return *FTitle2; }
+    QRadioButton &rdbOperate() { return *FOperate; }
+    QRadioButton &rdbWorkWithFiles() { return *FWorkWithFiles; }
+    TfraAboutButton &fraAboutButton1() { return *FAboutButton; }
+    TfraArrows &fraArrows1() { return *FArrows; }
 
     // The next arrow: raises OnNext.
     void RightArrowClick();

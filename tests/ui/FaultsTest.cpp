@@ -39,20 +39,22 @@ class Faults : public TRunHarness
         int recordedAtFailure = -1;
         int pendingWhileShown = 0;
         Script.ExpectError([&] {
-            recordedAtFailure = int(Window->RecordedLines().size());
+            recordedAtFailure = int(Window->Session().RecordedLines().size());
             // As under a real box: the event loop runs and the writer keeps
             // failing once a second. Any box requested now would be stacked
             // on this one, and the script would refuse it.
-            EXPECT_TRUE(WaitFor([&] { return Window->FileManager().PendingResults() >= 2; },
-                                std::chrono::seconds(20)));
-            pendingWhileShown = Window->FileManager().PendingResults();
+            EXPECT_TRUE(
+                WaitFor([&] { return Window->Session().FileManager().PendingResults() >= 2; },
+                        std::chrono::seconds(20)));
+            pendingWhileShown = Window->Session().FileManager().PendingResults();
             repairLog();
             Window->StopRun();
             // Once the log has caught up no failure is on its way any more.
             ExpectLogComplete(log);
         });
-        ASSERT_TRUE(WaitFor([&] { return Script.PendingAnswers() == 0 && !Window->Running(); },
-                            std::chrono::seconds(30)));
+        ASSERT_TRUE(
+            WaitFor([&] { return Script.PendingAnswers() == 0 && !Window->Session().Running(); },
+                    std::chrono::seconds(30)));
         ASSERT_EQ(Script.Requests().size(), 3u); // information, save, error, nothing more
         EXPECT_EQ(Script.Requests().back().Text, QStringLiteral("Could not write to file ") + log);
         EXPECT_GE(pendingWhileShown, 2);
@@ -63,10 +65,11 @@ class Faults : public TRunHarness
         QObject::connect(&counter, &QTimer::timeout, [&] { ++seen; });
         counter.start(100);
         ASSERT_TRUE(WaitFor([&] { return seen >= ticks; }));
-        EXPECT_EQ(Window->FileManager().PendingResults(), 0);
+        EXPECT_EQ(Window->Session().FileManager().PendingResults(), 0);
         EXPECT_EQ(Script.Requests().size(), 3u);
 
-        EXPECT_GT(Window->RecordedLines().size(), recordedAtFailure) << "nothing arrived meanwhile";
+        EXPECT_GT(Window->Session().RecordedLines().size(), recordedAtFailure)
+            << "nothing arrived meanwhile";
         ExpectLogComplete(log);
     }
 };
@@ -139,12 +142,12 @@ TEST_F(Faults, FramesAfterTheSourceReconnectsAreRecorded)
     const QString log = Dir.filePath(QStringLiteral("run.txt"));
     StartSimulator(Sim, {QStringLiteral("--rate"), QStringLiteral("50")});
     StartRun(log);
-    ASSERT_TRUE(
-        WaitFor([&] { return Window->RecordedLines().size() >= 10; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(WaitFor([&] { return Window->Session().RecordedLines().size() >= 10; },
+                        std::chrono::seconds(20)));
     Sim.kill();
     ASSERT_TRUE(Sim.waitForFinished(10000));
     // Whatever was on its way is in; then nothing comes.
-    const QStringList before = Window->RecordedLines();
+    const QStringList before = Window->Session().RecordedLines();
 
     // Another sonde (or the decoder restarted) on a fresh connection.
     Sim2.setReadChannel(QProcess::StandardOutput);
@@ -154,18 +157,18 @@ TEST_F(Faults, FramesAfterTheSourceReconnectsAreRecorded)
     ASSERT_TRUE(WaitFor(
         [&] {
             echoed += Sim2.readAllStandardOutput();
-            return Window->RecordedLines().size() >= before.size() + 30;
+            return Window->Session().RecordedLines().size() >= before.size() + 30;
         },
         std::chrono::seconds(20)));
     StopRun();
     ASSERT_TRUE(WaitFor([&] {
         echoed += Sim2.readAllStandardOutput();
-        return echoed.count('\n') >= Window->RecordedLines().size() - before.size();
+        return echoed.count('\n') >= Window->Session().RecordedLines().size() - before.size();
     }));
 
     // The frames of the second source follow the first's, whole and in order
     // (frames of the first still on their way at the kill come before them).
-    const QStringList recorded = Window->RecordedLines();
+    const QStringList recorded = Window->Session().RecordedLines();
     const QStringList sent = QString::fromLatin1(echoed).split(QLatin1Char('\n'));
     QStringList raw;
     for (const QString &line : recorded)
@@ -185,8 +188,8 @@ TEST_F(Faults, GarbageFloodKeepsMemoryBoundedAndTheWindowResponsive)
     const QString log = Dir.filePath(QStringLiteral("run.txt"));
     StartSimulator(Sim, {QStringLiteral("--rate"), QStringLiteral("20")});
     StartRun(log);
-    ASSERT_TRUE(
-        WaitFor([&] { return Window->RecordedLines().size() >= 10; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(WaitFor([&] { return Window->Session().RecordedLines().size() >= 10; },
+                        std::chrono::seconds(20)));
     const int64_t baseline = ResidentBytes();
 
     // Random bytes on a second connection as fast as the port takes them.
@@ -249,7 +252,7 @@ TEST_F(Faults, GarbageFloodKeepsMemoryBoundedAndTheWindowResponsive)
     stop = true;
     flood.join();
     asker.join();
-    ASSERT_TRUE(WaitFor([&] { return Window->Receiver().PendingResults() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Window->Session().Receiver().PendingResults() == 0; }));
 
     const int64_t growth = peak - baseline;
     std::printf("flood: %.1f MB sent in 10 s; RSS %.1f MB before, peak growth %.1f MB; "
@@ -269,8 +272,8 @@ TEST_F(Faults, GarbageFloodKeepsMemoryBoundedAndTheWindowResponsive)
     EXPECT_LT(worstMs.load(), 3000) << "the window stopped answering";
 
     // The sonde still gets through afterwards.
-    const int recorded = int(Window->RecordedLines().size());
-    EXPECT_TRUE(WaitFor([&] { return Window->RecordedLines().size() >= recorded + 10; }));
+    const int recorded = int(Window->Session().RecordedLines().size());
+    EXPECT_TRUE(WaitFor([&] { return Window->Session().RecordedLines().size() >= recorded + 10; }));
     StopRun();
     ExpectLogComplete(log);
 }

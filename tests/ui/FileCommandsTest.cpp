@@ -207,7 +207,7 @@ class FileCommands : public ::testing::Test
         Window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
         ASSERT_TRUE(WaitFor([&] {
-            return Window->PostCount(rcStandardParameters) >= 1 &&
+            return Window->Session().PostCount(rcStandardParameters) >= 1 &&
                    !Window->tmrGraphResize().isActive();
         }));
     }
@@ -231,10 +231,10 @@ class FileCommands : public ::testing::Test
     void WaitForLoaded(int32_t lines)
     {
         ASSERT_TRUE(WaitFor([&] {
-            return !Window->ApplyingConfig() && Window->dlvData().HeaderPane().LineCount() == 2 &&
-                   ListLines() == lines;
+            return !Window->Session().ApplyingConfig() &&
+                   Window->dlvData().HeaderPane().LineCount() == 2 && ListLines() == lines;
         }));
-        ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
+        ASSERT_TRUE(Window->Session().GraphThread().WaitForPosted(10000));
     }
 
     // Runs a command as its button does, choosing `file` in its dialog
@@ -252,7 +252,7 @@ class FileCommands : public ::testing::Test
     {
         uint64_t total = 0;
         for (uint8_t kind = 0; kind <= 6; ++kind)
-            total += Window->PostCount(kind);
+            total += Window->Session().PostCount(kind);
         return total;
     }
 
@@ -268,10 +268,10 @@ TEST_F(FileCommands, HeaderOnlyLogGivesAnEmptyListWithItsHeader)
     const QString log = WriteFile("header.txt", EncodeLogLines(AscentLog(0)));
     LoadLog(log);
     WaitForLoaded(0);
-    EXPECT_EQ(Window->DataParameters().Configuration().ConfigurationString(),
+    EXPECT_EQ(Window->Session().DataParameters().Configuration().ConfigurationString(),
               QStringLiteral("1MP:_T_P_UVNNNF"));
-    EXPECT_DOUBLE_EQ(Window->DataParameters().LaunchElevation(), 100.0);
-    EXPECT_TRUE(Window->RecordedLines().isEmpty());
+    EXPECT_DOUBLE_EQ(Window->Session().DataParameters().LaunchElevation(), 100.0);
+    EXPECT_TRUE(Window->Session().RecordedLines().isEmpty());
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("header.txt"));
     // Nothing is written: a replayed log is no run.
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{"header.txt"});
@@ -283,7 +283,7 @@ TEST_F(FileCommands, LoadsThatFailChangeNothing)
     const QStringList ascent = AscentLog();
     LoadLog(WriteFile("ascent.txt", EncodeLogLines(ascent)));
     WaitForLoaded(30);
-    ASSERT_EQ(Window->RecordedLines(), ascent.mid(4));
+    ASSERT_EQ(Window->Session().RecordedLines(), ascent.mid(4));
 
     QStringList noTab = ascent;
     noTab[1] = QStringLiteral("Configuration 1MR:TPUVVVVF");
@@ -309,38 +309,45 @@ TEST_F(FileCommands, LoadsThatFailChangeNothing)
         const char *Name;
         bool Log;
         QByteArray Bytes;
-        const char *Message; // nullptr: nothing shown
+        const char *Message;
+        // A configuration this program cannot read is no mistake the
+        // operator could correct: an information box names the file.
+        bool Information = false;
     };
     const TCase cases[] = {
         {"noTab.txt", true, EncodeLogLines(noTab), "has no tab"},
         {"elevation.txt", true, EncodeLogLines(badElevation), "is not a number"},
-        {"configuration.txt", true, EncodeLogLines(badConfiguration), nullptr},
+        {"configuration.txt", true, EncodeLogLines(badConfiguration),
+         "configuration.txt: its sonde configuration cannot be read (9Z is not a valid model)",
+         true},
         {"graph.xml", false, unknownGraph.toLocal8Bit(), "is not a valid graph type"},
-        {"configuration.xml", false, wrongConfiguration.toLocal8Bit(), nullptr},
+        {"configuration.xml", false, wrongConfiguration.toLocal8Bit(),
+         "configuration.xml: its sonde configuration cannot be read (9Z is not a valid model)",
+         true},
     };
-    const TStandardGraphParameters standard = Window->StandardParameters();
+    const TStandardGraphParameters standard = Window->Session().StandardParameters();
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Name);
         const uint64_t posts = AllPosts();
         const size_t requests = Script.Requests().size();
         Script.ExpectOpenFile(WriteFile(c.Name, c.Bytes));
-        if (c.Message)
+        if (c.Information)
+            Script.ExpectInformation();
+        else
             Script.ExpectError();
         Window->Guarded([&] { c.Log ? Window->LoadLogClick() : Window->LoadGraphsClick(); });
-        ASSERT_EQ(Script.Requests().size(), requests + (c.Message ? 2 : 1));
-        if (c.Message) {
-            EXPECT_TRUE(Script.Requests().back().Text.contains(QLatin1String(c.Message)))
-                << Script.Requests().back().Text.toStdString();
-        }
+        ASSERT_EQ(Script.Requests().size(), requests + 2);
+        EXPECT_TRUE(Script.Requests().back().Text.contains(QLatin1String(c.Message)))
+            << Script.Requests().back().Text.toStdString();
         EXPECT_EQ(AllPosts(), posts);
-        EXPECT_EQ(Window->DataParameters().Configuration().ConfigurationString(),
+        EXPECT_EQ(Window->Session().DataParameters().Configuration().ConfigurationString(),
                   QStringLiteral("1MP:_T_P_UVNNNF"));
-        EXPECT_DOUBLE_EQ(Window->DataParameters().LaunchElevation(), 100.0);
-        EXPECT_EQ(Window->RecordedLines(), ascent.mid(4));
+        EXPECT_DOUBLE_EQ(Window->Session().DataParameters().LaunchElevation(), 100.0);
+        EXPECT_EQ(Window->Session().RecordedLines(), ascent.mid(4));
         EXPECT_EQ(Window->windowTitle(), QStringLiteral("ascent.txt"));
-        EXPECT_TRUE(Window->StandardParameters() == standard);
+        EXPECT_TRUE(Window->Session().StandardParameters() == standard);
         EXPECT_EQ(Window->fraHardware().Unit(), luMeters);
-        EXPECT_FALSE(Window->ApplyingConfig());
+        EXPECT_FALSE(Window->Session().ApplyingConfig());
         Window->tmrDataListViewTimer();
         EXPECT_EQ(ListLines(), 30);
     }
@@ -385,7 +392,7 @@ TEST_F(FileCommands, LoadsReadWhileTheWindowTurnsAndListTheirRowsAtOnce)
     Window->tmrDataListView().stop();
     // The open dialog takes only regular files; the pipe is none.
     Window->OpenDialog().SetFileMustExist(false);
-    uint64_t posted = Window->PostCount(rcFrame);
+    uint64_t posted = Window->Session().PostCount(rcFrame);
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Name);
         TLoopFedPipe pipe(Path(c.Name), c.Bytes);
@@ -393,9 +400,9 @@ TEST_F(FileCommands, LoadsReadWhileTheWindowTurnsAndListTheirRowsAtOnce)
         pipe.FeedFromLoop();
         Run(c.Command, Path(c.Name));
         EXPECT_TRUE(pipe.FedByLoop());
-        EXPECT_EQ(Window->RecordedLines(), c.Recorded);
+        EXPECT_EQ(Window->Session().RecordedLines(), c.Recorded);
         posted += uint64_t(c.Recorded.size());
-        EXPECT_EQ(Window->PostCount(rcFrame), posted);
+        EXPECT_EQ(Window->Session().PostCount(rcFrame), posted);
         WaitForLoaded(int32_t(c.Recorded.size()));
     }
 }
@@ -409,12 +416,15 @@ TEST_F(FileCommands, SavedGraphsLoadBackWithTheirDataSettingsAndSeriesRows)
 
     // Settings the rows do not show yet, as a document of another session
     // would bring them.
-    Window->StandardParameters().SetSeriesAxis(4, 3);
-    Window->StandardParameters().SetWidth(123);
-    TMarkerDefinition &dewpoint = Window->SkewTParameters().DewpointMarker();
+    TStandardGraphParameters standard = Window->Session().StandardParameters();
+    standard.SetSeriesAxis(4, 3);
+    standard.SetWidth(123);
+    TSkewTGraphParameters skewT = Window->Session().SkewTParameters();
+    TMarkerDefinition &dewpoint = skewT.DewpointMarker();
     dewpoint.MarkerBrush().setColor(Green);
     dewpoint.LinePen().setColor(Green);
     const TMarkerDefinition saved = dewpoint;
+    Window->Session().KeepGraphParameters(standard, skewT, Window->Session().TimeParameters());
     Window->SetUnits(luFeet);
     Window->SetGraphType(gtTime);
 
@@ -426,18 +436,18 @@ TEST_F(FileCommands, SavedGraphsLoadBackWithTheirDataSettingsAndSeriesRows)
     Window->SetGraphType(gtStandard);
     Run(&TfrmMain::LoadGraphsClick, first);
     WaitForLoaded(30);
-    EXPECT_EQ(Window->RecordedLines(), ascent.mid(4));
+    EXPECT_EQ(Window->Session().RecordedLines(), ascent.mid(4));
     EXPECT_EQ(Window->fraHardware().Unit(), luFeet);
     EXPECT_EQ(Window->CurrentGraph(), gtTime);
     EXPECT_EQ(Window->pctlGraph().currentIndex(), int(gtTime));
-    EXPECT_EQ(Window->StandardParameters().Width(), Window->imgStandardGraph().width());
+    EXPECT_EQ(Window->Session().StandardParameters().Width(), Window->imgStandardGraph().width());
     EXPECT_EQ(Window->fraStandardGraph().Series(4).AxisNumber(), 3);
     EXPECT_TRUE(Window->fraSkewTGraph().DewpointMarker() == saved);
 
     // Editing the temperature trace keeps the loaded dew point trace.
     Script.ExpectDialog(QDialog::Accepted);
     Window->fraSkewTGraph().fraTemperatureSeries->OpenSeriesOptions(QPoint(10, 10));
-    EXPECT_TRUE(Window->SkewTParameters().DewpointMarker() == saved);
+    EXPECT_TRUE(Window->Session().SkewTParameters().DewpointMarker() == saved);
 
     const QString second = Path("second.xml");
     Run(&TfrmMain::SaveGraphsClick, second);
@@ -470,7 +480,7 @@ TEST_F(FileCommands, SystemColoursGoBackIntoTheDocumentAsTheyCame)
     const QString chosen = WriteFile("system.xml", text.toLocal8Bit());
 
     Run(&TfrmMain::LoadGraphsClick, chosen);
-    const TMarkerDefinition &marker = Window->StandardParameters().GetDataMarker(1);
+    const TMarkerDefinition &marker = Window->Session().StandardParameters().GetDataMarker(1);
     EXPECT_EQ(marker.MarkerPen().color(), system[0].second);
     EXPECT_EQ(marker.MarkerBrush().color(), system[1].second);
     EXPECT_EQ(marker.LinePen().color(), system[2].second);
@@ -523,7 +533,7 @@ TEST_F(FileCommands, ImageReportAndExportsOfALoadedFlight)
 
     // The exports: altitudes from the elevation the flight was recorded
     // with, not the one the hardware page took since for the next run.
-    Window->DataParameters().SetLaunchElevation(5000.0);
+    Window->Session().SetLaunchElevation(5000.0);
 
     Run(&TfrmMain::fraFileButtons1btnExportCsvClick, Path("data"));
     const QStringList csv = FileLines(Path("data.csv"));
@@ -608,21 +618,21 @@ TEST_F(FileCommands, PrintsTheRequestedGraphOnOnePage)
     Window->tmrPrint().stop();
     Window->SetGraphType(gtSkewT);
     Window->PrintClick();
-    ASSERT_TRUE(Window->GraphThread().WaitForPosted(10000));
+    ASSERT_TRUE(Window->Session().GraphThread().WaitForPosted(10000));
     std::unique_ptr<TPrintImage> image;
     {
-        TBufferLock<TPrintImage> lock(Window->GraphThread().Images());
-        image = Window->GraphThread().Images().Pop();
+        TBufferLock<TPrintImage> lock(Window->Session().GraphThread().Images());
+        image = Window->Session().GraphThread().Images().Pop();
     }
     ASSERT_TRUE(image);
     EXPECT_EQ(image->GraphType, gtSkewT);
     EXPECT_FALSE(image->Image.isNull());
 
     // A cancelled print dialog drops the bitmap.
-    PostToBuffer(Window->GraphThread().Images(), std::move(image));
+    PostToBuffer(Window->Session().GraphThread().Images(), std::move(image));
     Script.ExpectPrintCancel();
     Window->tmrPrintTimer();
-    EXPECT_EQ(Window->GraphThread().Images().Count(), 0u);
+    EXPECT_EQ(Window->Session().GraphThread().Images().Count(), 0u);
     EXPECT_TRUE(Window->tmrPrint().isActive());
     EXPECT_TRUE(Window->LastPrintPlacement().isNull());
 
@@ -630,7 +640,8 @@ TEST_F(FileCommands, PrintsTheRequestedGraphOnOnePage)
     const QString pdf = Path("graph.pdf");
     QImage bitmap(400, 100, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
-    PostToBuffer(Window->GraphThread().Images(), std::make_unique<TPrintImage>(gtSkewT, bitmap));
+    PostToBuffer(Window->Session().GraphThread().Images(),
+                 std::make_unique<TPrintImage>(gtSkewT, bitmap));
     Script.ExpectPrint([&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
@@ -654,7 +665,7 @@ TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
     WaitForLoaded(0);
 
     // Axis "C" for channel 4 of the Standard graph.
-    const uint64_t standardPosts = Window->PostCount(rcStandardParameters);
+    const uint64_t standardPosts = Window->Session().PostCount(rcStandardParameters);
     Script.ExpectDialog(QDialog::Rejected, [](QDialog &dialog) {
         auto &options = static_cast<TfrmSeriesOptions &>(dialog);
         options.fraLetter->Up();
@@ -662,13 +673,13 @@ TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
         options.btnOK->click();
     });
     Window->fraStandardGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
-    EXPECT_EQ(Window->StandardParameters().GetSeriesAxis(4), 3);
-    EXPECT_EQ(Window->StandardParameters().GetSeriesAxis(3), 1);
-    EXPECT_EQ(Window->PostCount(rcStandardParameters), standardPosts + 1);
+    EXPECT_EQ(Window->Session().StandardParameters().GetSeriesAxis(4), 3);
+    EXPECT_EQ(Window->Session().StandardParameters().GetSeriesAxis(3), 1);
+    EXPECT_EQ(Window->Session().PostCount(rcStandardParameters), standardPosts + 1);
 
     // Cancel changes nothing, whatever was tried in the dialog.
-    const TMarkerDefinition before = Window->TimeParameters().GetDataMarker(4);
-    const uint64_t timePosts = Window->PostCount(rcTimeParameters);
+    const TMarkerDefinition before = Window->Session().TimeParameters().GetDataMarker(4);
+    const uint64_t timePosts = Window->Session().PostCount(rcTimeParameters);
     Script.ExpectDialog(QDialog::Accepted, [](QDialog &dialog) {
         auto &options = static_cast<TfrmSeriesOptions &>(dialog);
         options.ShapeChosen(QStringLiteral("Triangle"));
@@ -676,9 +687,9 @@ TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
         options.btnCancel->click();
     });
     Window->fraTimeGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
-    EXPECT_TRUE(Window->TimeParameters().GetDataMarker(4) == before);
-    EXPECT_EQ(Window->TimeParameters().GetSeriesAxis(4), 1);
-    EXPECT_EQ(Window->PostCount(rcTimeParameters), timePosts);
+    EXPECT_TRUE(Window->Session().TimeParameters().GetDataMarker(4) == before);
+    EXPECT_EQ(Window->Session().TimeParameters().GetSeriesAxis(4), 1);
+    EXPECT_EQ(Window->Session().PostCount(rcTimeParameters), timePosts);
 
     // A colour picked reaches fill, outline and line.
     Script.ExpectDialog(QDialog::Accepted, [](QDialog &dialog) {
@@ -687,11 +698,11 @@ TEST_F(FileCommands, SeriesRowEditsReachTheGraphParameters)
     });
     Script.ExpectColor(Green);
     Window->fraTimeGraph().Series(4).OpenSeriesOptions(QPoint(10, 10));
-    const TMarkerDefinition &marker = Window->TimeParameters().GetDataMarker(4);
+    const TMarkerDefinition &marker = Window->Session().TimeParameters().GetDataMarker(4);
     EXPECT_EQ(marker.MarkerBrush().color(), Green);
     EXPECT_EQ(marker.MarkerPen().color(), Green);
     EXPECT_EQ(marker.LinePen().color(), Green);
-    EXPECT_EQ(Window->PostCount(rcTimeParameters), timePosts + 1);
+    EXPECT_EQ(Window->Session().PostCount(rcTimeParameters), timePosts + 1);
 }
 
 // The products window beside the main one: it fills from the graph thread,
@@ -726,12 +737,12 @@ TEST_F(FileCommands, SoundingProductsWindow)
     EXPECT_EQ(Script.Requests().back().Text.count(QLatin1Char('\n')), 1);
     EXPECT_EQ(EditColor(products.edtStation()), QColor(Qt::red));
     EXPECT_EQ(EditColor(products.edtLatitude()), QColor(Qt::white));
-    EXPECT_TRUE(Window->Station().IsEmpty());
+    EXPECT_TRUE(Window->Session().Station().IsEmpty());
 
     products.edtStation().setText(QStringLiteral("03808"));
     products.edtLongitude().setText(QStringLiteral("-5.3"));
     products.btnSetStation().click();
-    EXPECT_EQ(Window->Station(), (TStationIdentity{QStringLiteral("03808"), 50.2, -5.3}));
+    EXPECT_EQ(Window->Session().Station(), (TStationIdentity{QStringLiteral("03808"), 50.2, -5.3}));
 
     Script.ExpectSaveFile(Path("levels.csv"));
     products.btnSaveLevels().click();
@@ -755,6 +766,6 @@ TEST_F(FileCommands, SoundingProductsWindow)
     Run(&TfrmMain::SaveGraphsClick, Path("graphs.xml"));
     Window->SetStation({});
     Run(&TfrmMain::LoadGraphsClick, Path("graphs.xml"));
-    EXPECT_EQ(Window->Station().Number, QStringLiteral("03808"));
+    EXPECT_EQ(Window->Session().Station().Number, QStringLiteral("03808"));
     EXPECT_EQ(products.edtLongitude().text(), QStringLiteral("-5.3"));
 }

@@ -82,7 +82,7 @@ class TRunHarness : public ::testing::Test
         hardware.RightArrowClick();
         Script.ExpectSaveFile(log);
         Window->RunClick();
-        ASSERT_TRUE(Window->Running());
+        ASSERT_TRUE(Window->Session().Running());
     }
 
     // Stop, confirmed.
@@ -90,7 +90,7 @@ class TRunHarness : public ::testing::Test
     {
         Script.ExpectConfirmation(true);
         Window->StopClick();
-        ASSERT_FALSE(Window->Running());
+        ASSERT_FALSE(Window->Session().Running());
     }
 
     // The data lines of a log (everything after the four header lines).
@@ -107,7 +107,7 @@ class TRunHarness : public ::testing::Test
     // exactly those, in order.
     void ExpectLogComplete(const QString &path)
     {
-        const QStringList recorded = Window->RecordedLines();
+        const QStringList recorded = Window->Session().RecordedLines();
         EXPECT_TRUE(WaitFor([&] { return LogDataLines(path).size() >= recorded.size(); },
                             std::chrono::seconds(20)));
         const QStringList logged = LogDataLines(path);

@@ -94,7 +94,7 @@ TEST(SeriesPages, RowsStartWithTheGraphsInitialSeries)
                            {dmTriangle, 7, Blue, 1}, {dmTriangle, 10, Red, 1}};
     TfraStandardGraph standard;
     TfraTimeGraph time;
-    for (const TfraChannelGraph *page :
+    for (TfraChannelGraph *page :
          {static_cast<TfraChannelGraph *>(&standard), static_cast<TfraChannelGraph *>(&time)}) {
         for (int32_t channel = 1; channel <= 10; ++channel) {
             const TfraGraphSeries &row = page->Series(channel);

@@ -63,7 +63,7 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
     const double cpuBefore = ProcessCpuSeconds();
     // Frames that reach the port before the receiver has started are thrown
     // away with the start: the sonde begins once the start is taken up.
-    ASSERT_TRUE(WaitFor([&] { return Window->Receiver().PendingCommands() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Window->Session().Receiver().PendingCommands() == 0; }));
     StartSimulator(Sim,
                    {QStringLiteral("--rate"), QString::number(rate), QStringLiteral("--frames"),
                     QString::number(frames), QStringLiteral("--step"), QStringLiteral("0.2")});
@@ -75,7 +75,7 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
         int64_t Resident;
     };
     std::vector<TSample> samples;
-    const auto recorded = [&] { return int(Window->RecordedLines().size()); };
+    const auto recorded = [&] { return int(Window->Session().RecordedLines().size()); };
     ASSERT_TRUE(WaitFor(
         [&] {
             const int n = recorded();
@@ -105,7 +105,7 @@ TEST_F(Soak, LongFlightKeepsEveryFrameAndOnlyItsOwnMemory)
     const TSample &last = samples.back();
     const double perFrame =
         double(last.Resident - first.Resident) / double(std::max(1, last.Frames - first.Frames));
-    const QString line = Window->RecordedLines().constLast();
+    const QString line = Window->Session().RecordedLines().constLast();
     std::printf("soak: %d frames at %d/s (%d recorded) in %.1f s, %.1f CPU s; memory %.1f MB at %d "
                 "frames, %.1f MB at %d; %.0f bytes per frame (a log line is %lld characters)\n",
                 frames, rate, total, seconds, cpu, double(first.Resident) / 1e6, first.Frames,
@@ -128,15 +128,15 @@ TEST_F(Soak, DISABLED_LiveRunAtOneFrameASecond)
     const QString log = Dir.filePath(QStringLiteral("live.txt"));
     StartSimulator(Sim, {QStringLiteral("--rate"), QStringLiteral("1")});
     StartRun(log);
-    ASSERT_TRUE(
-        WaitFor([&] { return Window->RecordedLines().size() >= 2; }, std::chrono::seconds(20)));
-    const int before = int(Window->RecordedLines().size());
+    ASSERT_TRUE(WaitFor([&] { return Window->Session().RecordedLines().size() >= 2; },
+                        std::chrono::seconds(20)));
+    const int before = int(Window->Session().RecordedLines().size());
     const double cpuBefore = ProcessCpuSeconds();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
-    const int received = int(Window->RecordedLines().size()) - before;
+    const int received = int(Window->Session().RecordedLines().size()) - before;
     std::printf("live run: %d frames in %d s, %.2f CPU s (%.2f %% of one core)\n", received,
                 seconds, cpu, 100.0 * cpu / seconds);
     EXPECT_GE(received, seconds - 2);

@@ -3,6 +3,7 @@
 #include "devices/LogFormat.h"
 #include "foundation/WrapperClasses.h"
 #include "graphs/SeriesDefaults.h"
+#include "pipeline/GraphCommands.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/ProcessedDataExport.h"
 #include "pipeline/RecordingSession.h"
@@ -94,15 +95,22 @@ QByteArray EncodeImage(const QImage &image, const QString &fileName)
 }
 
 // "--bufr needs a latitude and a longitude (--latitude, --longitude)".
-QString MissingParts(const char *option, const TStationIdentity &station, bool position)
+QString MissingParts(const char *option, const TStationIdentity &station, TStationReport report)
 {
     QStringList parts, names;
-    if (station.Number.isEmpty())
-        parts << QStringLiteral("a station number"), names << QStringLiteral("--station");
-    if (position && !station.Latitude)
-        parts << QStringLiteral("a latitude"), names << QStringLiteral("--latitude");
-    if (position && !station.Longitude)
-        parts << QStringLiteral("a longitude"), names << QStringLiteral("--longitude");
+    for (TStationPart part : MissingStationParts(station, report)) {
+        switch (part) {
+        case spNumber:
+            parts << QStringLiteral("a station number"), names << QStringLiteral("--station");
+            break;
+        case spLatitude:
+            parts << QStringLiteral("a latitude"), names << QStringLiteral("--latitude");
+            break;
+        case spLongitude:
+            parts << QStringLiteral("a longitude"), names << QStringLiteral("--longitude");
+            break;
+        }
+    }
     if (parts.isEmpty())
         return QString();
     const QString last = parts.takeLast();
@@ -171,13 +179,13 @@ const std::vector<TOutputKind> &OutputKinds()
          [](const TRenderedFlight &flight, const QString &) {
              return FormatTempReport(*flight.Products, flight.Settings.Station);
          },
-         [](const TStationIdentity &station) { return MissingParts("temp", station, false); }},
+         [](const TStationIdentity &station) { return MissingParts("temp", station, srTemp); }},
         {QStringLiteral("bufr"), QStringLiteral(".bufr"), onProducts,
          [](const TRenderedFlight &flight, const QString &) {
              return EncodeSoundingBufr(*flight.Products, flight.Settings.Station,
                                        flight.Settings.DataParameters.LaunchElevation());
          },
-         [](const TStationIdentity &station) { return MissingParts("bufr", station, true); }},
+         [](const TStationIdentity &station) { return MissingParts("bufr", station, srBufr); }},
         ImageKind(gtStandard, "standard"),
         ImageKind(gtSkewT, "skewt"),
         ImageKind(gtTime, "time"),
@@ -199,51 +207,44 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
     for (TGraphType type : {gtStandard, gtSkewT, gtTime})
         pipeline.SetDrawing(type, needs & ImageNeeds[type]);
 
-    // The graph thread's cycle, run here: a failing step becomes a message.
+    // The graph thread's cycle over the commands as the window posts them: a
+    // failing step becomes a message.
     QStringList errors;
-    TCommandList batch;
-    auto post = [&](uint8_t command, std::unique_ptr<TObject> data) {
-        batch.push_back(std::make_unique<TRawDataPacket>(command, std::move(data)));
-    };
+    TGraphCommands commands;
     auto cycle = [&](bool redraw) {
+        TCommandList batch = commands.TakeAll();
         TCycleOutput output;
-        try {
-            pipeline.Process(batch, output);
-            if (needs & onDataList)
-                for (const auto &packet : output.ViewPackets)
-                    flight.View.Apply(*packet);
-            for (auto &image : output.Images)
-                if (image->GraphType <= gtTime)
-                    flight.Images[image->GraphType] = std::move(image->Image);
-            if (redraw)
-                pipeline.RedrawChanged(output, options.DrawSideBySide);
-        } catch (const EVentrelError &e) {
-            pipeline.ReportError(QStringLiteral("cycle"),
-                                 QStringLiteral("Graph thread: ") + e.Message(), output.Errors);
-        } catch (const std::exception &e) {
-            pipeline.ReportError(
-                QStringLiteral("cycle"),
-                QStringLiteral("Graph thread: ") + QString::fromLocal8Bit(e.what()), output.Errors);
-        }
-        batch.clear();
+        pipeline.RunCycle(
+            batch, output,
+            [&](TCycleOutput &made) {
+                if (needs & onDataList)
+                    for (const auto &packet : made.ViewPackets)
+                        flight.View.Apply(*packet);
+                for (auto &image : made.Images)
+                    if (image->GraphType <= gtTime)
+                        flight.Images[image->GraphType] = std::move(image->Image);
+                if (made.Products)
+                    flight.Products = std::move(made.Products->Products);
+            },
+            redraw, options.DrawSideBySide);
         errors << output.Errors;
     };
 
     // As the window does: the graph settings at their screen size, the unit,
     // then the data set and every recorded line.
-    post(rcStandardParameters, settings.StandardParameters.Clone());
+    commands.PostStandardParameters(settings.StandardParameters);
     // --analysis changes the pictures only: the settings document is written
     // from `settings`, which keeps the overlays as loaded.
-    auto skewT = std::make_unique<TSkewTGraphParameters>(settings.SkewTParameters);
+    TSkewTGraphParameters skewT = settings.SkewTParameters;
     if (options.Analysis) {
-        skewT->SetShowParcel(true);
-        skewT->SetShowStandardAtmosphere(true);
-        skewT->SetShowAnalysis(true);
+        skewT.SetShowParcel(true);
+        skewT.SetShowStandardAtmosphere(true);
+        skewT.SetShowAnalysis(true);
     }
-    post(rcSkewTParameters, std::move(skewT));
-    post(rcTimeParameters, settings.TimeParameters.Clone());
-    post(rcLengthUnit, std::make_unique<TIntegerWrapper>(settings.DisplayedUnit));
-    post(rcNewRun, std::make_unique<TDataParameters>(settings.DataParameters));
+    commands.PostSkewTParameters(skewT);
+    commands.PostTimeParameters(settings.TimeParameters);
+    commands.PostLengthUnit(settings.DisplayedUnit);
+    commands.PostNewRun(settings.DataParameters);
     const TKestrinResult &configuration = settings.DataParameters.Configuration();
     const bool keepLines = needs & onRecordedLines;
     // The loaded lines are let go one by one as they are replayed: the
@@ -253,22 +254,28 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
         flight.RecordedLines.reserve(lines.size());
     pipeline.ReservePackets(size_t(lines.size()));
     const TFormatSettings &formats = GetSystemFormatSettings();
+    size_t pending = 0;
     for (QString &line : lines) {
         auto result =
             std::make_unique<TKestrinResult>(ResultFromLogLine(line, configuration, formats));
         line = QString();
         if (keepLines)
             flight.RecordedLines << FormatLogLine(*result);
-        post(rcFrame, std::move(result));
-        if (batch.size() >= BatchFrames)
+        commands.PostFrame(std::move(result));
+        if (++pending >= BatchFrames) {
             cycle(false);
+            pending = 0;
+        }
     }
+    // The products of the last cycle hold every frame, as the window's do.
+    if (needs & onProducts)
+        commands.PostSoundingProducts();
     cycle(true);
 
     if (options.Print) {
         for (TGraphType type : {gtStandard, gtSkewT, gtTime})
             if (needs & ImageNeeds[type])
-                post(rcPrintImage, std::make_unique<TIntegerWrapper>(type));
+                commands.PostPrintImage(type);
         cycle(false);
     } else {
         for (TGraphType type : {gtStandard, gtSkewT, gtTime})
@@ -277,9 +284,6 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
     }
     if (!errors.isEmpty())
         throw EVentrelError(errors.join(QStringLiteral("; ")));
-    // The ascent as the graphs see it: frames without errors.
-    if (needs & onProducts)
-        flight.Products = ComputeSoundingProducts(pipeline.GoodPackets());
     return flight;
 }
 
