@@ -14,7 +14,7 @@ namespace {
 // parts A, B, C and D of FM 35 TEMP.
 const char *const TempDataTypes[] = {"US", "UK", "UL", "UE"};
 
-// Table A: T1 = I, observational data in BUFR, T2 from Table B3 (U, upper
+// Attachment II-5, Table A: T1 = I, observational data in BUFR, T2 from Table B3 (U, upper
 // air), A1 from Table C6, A2 from Table C3. Table C6 for T1T2 = IU:
 //   "IU K 01-19 Radio soundings from fixed land stations (up to 100 hPa)
 //    TEMP (parts A, B) 002/004"
@@ -32,7 +32,8 @@ bool Matches(const char *pattern, const QString &text)
 
 QString AreaProblem(const QString &a1a2)
 {
-    // Table C1: two letters for the country or territory of the stations.
+    // WMO-No. 386, Attachment II-5, Table C1: two letters for the country or territory of the
+    // stations.
     return Matches("^[A-Z]{2}$", a1a2)
                ? QString()
                : QStringLiteral("The geographical designator of the headings (A1A2) must be two "
@@ -129,7 +130,7 @@ std::vector<TFlightReport> AvailableReports(const TSoundingProducts &products,
 
 QChar BufrAreaDesignator(double latitude, double longitude)
 {
-    // Table C3, the quadrants of each hemisphere by longitude.
+    // WMO-No. 386, Attachment II-5, Table C3: the quadrants of each hemisphere by longitude.
     const int quadrant = longitude < -90.0 ? 1 : longitude < 0.0 ? 0 : longitude < 90.0 ? 3 : 2;
     return QLatin1Char(char((latitude >= 0.0 ? 'A' : 'I') + quadrant));
 }
@@ -170,6 +171,8 @@ std::vector<TBulletinFile> FlightBulletins(const TSoundingProducts &products,
     const QStringList problems = BulletinOriginProblems(origin);
     if (!problems.isEmpty())
         throw EBulletinError(problems.join(QLatin1Char(' ')));
+    if (const QString problem = StationNumberProblem(station.Number); !problem.isEmpty())
+        throw EBulletinError(problem);
     // WMO-No. 386, Part II, 2.3.2: YYGGgg of bulletins of reports made for a
     // standard time of observation is that time; a sounding's is the nominal
     // time its TEMP gives as YYGG, the minutes 00.

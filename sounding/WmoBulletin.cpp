@@ -20,7 +20,7 @@ const QRegularExpression &CentrePattern()
     return pattern;
 }
 
-// Attachment II-5, instructions for the use of the indicator BBB, 2(a) to
+// WMO-No. 386, Attachment II-5, instructions for the use of the indicator BBB, 2(a) to
 // (c): RRx for a bulletin sent after the initial one, CCx for corrected
 // reports, AAx for amendments, x going from A up to and including X.
 const QRegularExpression &BbbPattern()
@@ -31,10 +31,10 @@ const QRegularExpression &BbbPattern()
 
 constexpr char LastCorrectionLetter = 'X';
 
-// Part II, 2.3.3: no line of an alphanumeric text longer than 69 characters.
+// WMO-No. 386, Part II, 2.3.3: no line of an alphanumeric text longer than 69 characters.
 constexpr qsizetype LineLength = 69;
 
-// Part II, 2.3: the alignment function that ends each line of a message.
+// WMO-No. 386, Part II, 2.3: the alignment function that ends each line of a message.
 const QByteArray LineEnd = QByteArrayLiteral("\r\r\n");
 constexpr char Soh = '\x01';
 constexpr char Etx = '\x03';
@@ -100,7 +100,7 @@ int CorrectionNumber(const QString &bbb)
 
 QByteArray BulletinText(const QString &report)
 {
-    // International Alphabet No. 5 (Part II, 2.3): printable characters only;
+    // International Alphabet No. 5 (WMO-No. 386, Part II, 2.3): printable characters only;
     // the line ends are ours to place.
     for (QChar c : report)
         if (c.unicode() < 0x20 || c.unicode() > 0x7E)
@@ -132,7 +132,7 @@ QByteArray WmoMessage(const TAbbreviatedHeading &heading, const QByteArray &text
     if (text.isEmpty())
         throw EBulletinError(QStringLiteral("The bulletin %1 has no text").arg(heading.Line()));
     const uint32_t modulus = length == sl5Digits ? 100000u : 1000u;
-    // Part II, 2.3: the starting line SOH CR CR LF nnn (or nnnnn), the
+    // WMO-No. 386, Part II, 2.3: the starting line SOH CR CR LF nnn (or nnnnn), the
     // abbreviated heading, the text, and the end-of-message signal
     // CR CR LF ETX. A binary text follows the heading's CR CR LF directly.
     QByteArray message;
@@ -152,7 +152,7 @@ QByteArray WmoMessage(const TAbbreviatedHeading &heading, const QByteArray &text
 QString BulletinFileName(const TAbbreviatedHeading &heading, TBulletinFileType type)
 {
     RequireValid(heading);
-    // Attachment II-15, the file-naming convention
+    // WMO-No. 386, Attachment II-15, the file-naming convention
     //   pflag_productidentifier_oflag_originator_yyyyMMddhhmmss[_freeformat].type
     // with pflag A (the product identifier is the whole heading
     // T1T2A1A2iiCCCCYYGGgg[BBB], so that a correction has a name of its own)
