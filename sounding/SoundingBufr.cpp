@@ -150,7 +150,7 @@ std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products)
 }
 
 QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationIdentity &station,
-                              double stationHeight)
+                              double stationHeight, int updateSequenceNumber)
 {
     if (!products.Surface)
         throw ESoundingExportError(QStringLiteral(
@@ -158,6 +158,13 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     if (!MissingStationParts(station, srBufr).empty())
         throw ESoundingExportError(QStringLiteral(
             "The BUFR report needs the WMO block and station number, latitude and longitude"));
+    // One octet of section 1 (WMO-No. 306, Vol. I.2, FM 94 BUFR, section 1:
+    // the update sequence number is zero for the original message and
+    // incremented for each update).
+    if (updateSequenceNumber < 0 || updateSequenceNumber > 255)
+        throw ESoundingExportError(
+            QStringLiteral("The BUFR update sequence number %1 is outside 0 to 255")
+                .arg(updateSequenceNumber));
     const std::vector<TBufrLevel> levels = BufrLevels(products);
     const QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC();
     const QDate date = launch.date();
@@ -174,7 +181,7 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     SetLong(h, "localTablesVersionNumber", 0);
     SetLong(h, "bufrHeaderCentre", 255);
     SetLong(h, "bufrHeaderSubCentre", 0);
-    SetLong(h, "updateSequenceNumber", 0);
+    SetLong(h, "updateSequenceNumber", updateSequenceNumber);
     SetLong(h, "dataCategory", 2);
     SetLong(h, "internationalDataSubCategory", 4);
     SetLong(h, "dataSubCategory", 255);

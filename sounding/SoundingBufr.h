@@ -45,7 +45,9 @@ struct TBufrLevel
 std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products);
 
 // The message. `stationHeight` (m) is the height of the ground and of the
-// barometer. ESoundingExportError without a sounding, without the station
-// number or position, or when ecCodes refuses the message.
+// barometer. `updateSequenceNumber` goes into section 1: 0 for the original
+// message, 1 for its first correction, and so on (at most 255).
+// ESoundingExportError without a sounding, without the station number or
+// position, or when ecCodes refuses the message.
 QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationIdentity &station,
-                              double stationHeight);
+                              double stationHeight, int updateSequenceNumber = 0);

@@ -36,19 +36,15 @@ QString SurfaceIndicator(double pressure)
                : LastDigits(RoundHalfAway(pressure / (pressure >= 100.0 ? 10.0 : 1.0)), 2);
 }
 
-// Section 1 of a part: MMMM YYGG/ IIiii, with the launch time rounded to the
-// nearest hour in UTC.
+// Section 1 of a part: MMMM YYGG/ IIiii, YYGG the nominal time.
 QString SectionOne(const char *part, const TSoundingProducts &products,
                    const TStationIdentity &station)
 {
-    QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC();
-    launch = launch.addSecs(30 * 60);
-    const QDate day = launch.date();
-    const int hour = launch.time().hour();
+    const QDateTime nominal = TempNominalTime(products);
     return QStringLiteral("%1 %2%3/ %4")
         .arg(QLatin1String(part))
-        .arg(day.day(), 2, 10, QLatin1Char('0'))
-        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(nominal.date().day(), 2, 10, QLatin1Char('0'))
+        .arg(nominal.time().hour(), 2, 10, QLatin1Char('0'))
         .arg(station.Number);
 }
 
@@ -155,7 +151,16 @@ QString TempTemperatureGroup(const TProductLevel &level)
            TempDewpointDepression(*level.Temperature, level.Dewpoint);
 }
 
-QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIdentity &station)
+QDateTime TempNominalTime(const TSoundingProducts &products)
+{
+    if (!products.Surface)
+        return {};
+    const QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC().addSecs(30 * 60);
+    return QDateTime(launch.date(), QTime(launch.time().hour(), 0), Qt::UTC);
+}
+
+std::vector<TTempReportPart> TempReportParts(const TSoundingProducts &products,
+                                             const TStationIdentity &station)
 {
     if (!products.Surface)
         throw ESoundingExportError(QStringLiteral(
@@ -164,25 +169,33 @@ QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIde
         throw ESoundingExportError(
             QStringLiteral("The TEMP report needs the WMO block and station number"));
 
-    QStringList parts;
+    std::vector<TTempReportPart> parts;
     QStringList a{SectionOne("TTAA", products, station)};
     a << QStringLiteral("99") + TempPressure(products.Surface->Pressure)
       << TempTemperatureGroup(*products.Surface) << NoGroup;
     AddStandardSurfaces(a, products, false);
-    parts << Part(a);
+    parts.push_back({tpA, Part(a)});
 
     QStringList b{SectionOne("TTBB", products, station)};
     AddSignificant(b, products, false);
-    parts << Part(b);
+    parts.push_back({tpB, Part(b)});
 
     if (products.Passed100hPa()) {
         QStringList c{SectionOne("TTCC", products, station)};
         AddStandardSurfaces(c, products, true);
-        parts << Part(c);
+        parts.push_back({tpC, Part(c)});
 
         QStringList d{SectionOne("TTDD", products, station)};
         AddSignificant(d, products, true);
-        parts << Part(d);
+        parts.push_back({tpD, Part(d)});
     }
+    return parts;
+}
+
+QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIdentity &station)
+{
+    QStringList parts;
+    for (const TTempReportPart &part : TempReportParts(products, station))
+        parts << part.Text;
     return (parts.join(QStringLiteral("\r\n\r\n")) + QStringLiteral("\r\n")).toLatin1();
 }

@@ -10,7 +10,10 @@
 #include "sounding/StationIdentity.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 // The coding of single values, as the parts use them.
 // PPP: whole hPa, the last three digits (1005 gives "005").
@@ -28,6 +31,33 @@ QString TempDewpointDepression(double T, const std::optional<double> &dewpoint);
 // TTTDD of a level; "/////" without a temperature or below the ground.
 QString TempTemperatureGroup(const TProductLevel &level);
 
-// The whole report. ESoundingExportError when there is no sounding or the
+// The nominal time of the ascent that YYGG gives: the launch time (the
+// surface level's) rounded to the nearest whole hour, in UTC. Invalid without
+// a sounding.
+QDateTime TempNominalTime(const TSoundingProducts &products);
+
+enum TTempPart : uint8_t
+{
+    tpA,
+    tpB,
+    tpC,
+    tpD
+};
+
+// One part: its groups separated by single blanks on one line, the last
+// ending in "=".
+struct TTempReportPart
+{
+    TTempPart Part = tpA;
+    QString Text;
+};
+
+// The parts of the report in the order A, B and, once the ascent has gone
+// above 100 hPa, C, D. ESoundingExportError when there is no sounding or the
 // station has no number.
+std::vector<TTempReportPart> TempReportParts(const TSoundingProducts &products,
+                                             const TStationIdentity &station);
+
+// The whole report: the parts' lines, an empty line between them. ESoundingExportError when there
+// is no sounding or the station has no number.
 QByteArray FormatTempReport(const TSoundingProducts &products, const TStationIdentity &station);
