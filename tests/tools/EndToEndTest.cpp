@@ -184,6 +184,35 @@ TEST_F(EndToEnd, ReplaysTheRawFramesOfARecordedLog)
     EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("replayed.txt")))), expected);
 }
 
+TEST_F(EndToEnd, ARealFlightGoesLiveFrameForFrameAsInItsLog)
+{
+    LocaleGuard locale("C");
+    TKestrinResult configuration;
+    configuration.ParseConfiguration(QStringLiteral("1MR:TPUVVVVF"));
+    const QStringList flight = {QStringLiteral("--config"),        QStringLiteral("1MR:TPUVVVVF"),
+                                QStringLiteral("--step"),          QStringLiteral("1"),
+                                QStringLiteral("--frames"),        QStringLiteral("600"),
+                                QStringLiteral("--ground"),        QStringLiteral("60"),
+                                QStringLiteral("--burst"),         QStringLiteral("1500"),
+                                QStringLiteral("--ground-offset"), QStringLiteral("0.8"),
+                                QStringLiteral("--faults"),        QStringLiteral("3"),
+                                QStringLiteral("--fade"),          QStringLiteral("200,45")};
+    const QStringList sent =
+        Run(configuration, QStringLiteral("live.txt"),
+            flight + QStringList{QStringLiteral("--rate"), QStringLiteral("500"),
+                                 QStringLiteral("--config-repeat"), QStringLiteral("1")},
+            600);
+    ASSERT_EQ(sent.size(), 601);
+
+    QProcess writer;
+    writer.start(Simulator, flight + QStringList{QStringLiteral("--write-log"),
+                                                 Dir.filePath(QStringLiteral("written.txt"))});
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    ASSERT_EQ(writer.exitCode(), 0);
+    EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("written.txt")))), sent.mid(1));
+    EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("live.txt")))), sent.mid(1));
+}
+
 TEST(KestrinSim, RefusesBadOptionsAndGivesUpOnAClosedPort)
 {
     auto run = [](const QStringList &arguments, QString &error) {
