@@ -7,6 +7,8 @@
 #include "devices/LogFormat.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -230,6 +232,28 @@ TEST(KestrinSim, RefusesBadOptionsAndGivesUpOnAClosedPort)
     EXPECT_TRUE(error.contains(QStringLiteral("--rate"))) << error.toStdString();
     EXPECT_EQ(run({QStringLiteral("--replay"), QStringLiteral("/nonexistent/run.txt")}, error), 1);
     EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/run.txt"))) << error.toStdString();
+    // A real flight's options, each wrong, write nothing.
+    const QString log = QDir::temp().filePath(
+        QStringLiteral("kestrin-sim-never-%1.txt").arg(QCoreApplication::applicationPid()));
+    const QStringList bad[] = {
+        {QStringLiteral("--ground"), QStringLiteral("-5")},
+        {QStringLiteral("--burst"), QStringLiteral("100"), QStringLiteral("--launch-elevation"),
+         QStringLiteral("120")},
+        {QStringLiteral("--ground-offset"), QStringLiteral("1,5")},
+        {QStringLiteral("--fade"), QStringLiteral("0,60")},
+        {QStringLiteral("--fade"), QStringLiteral("60")},
+        {QStringLiteral("--faults"), QStringLiteral("1"), QStringLiteral("--step"),
+         QStringLiteral("0")},
+        {QStringLiteral("--ground"), QStringLiteral("60"), QStringLiteral("--replay"), log},
+    };
+    for (const QStringList &arguments : bad) {
+        EXPECT_EQ(run(arguments + QStringList{QStringLiteral("--frames"), QStringLiteral("9"),
+                                              QStringLiteral("--write-log"), log},
+                      error),
+                  1);
+        EXPECT_TRUE(error.contains(arguments.first())) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(log));
+    }
 
     const uint16_t closed = FreeLoopbackPort();
     EXPECT_EQ(run({QStringLiteral("--port"), QString::number(closed),
