@@ -7,6 +7,8 @@
 #include "devices/LogFormat.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -184,6 +186,35 @@ TEST_F(EndToEnd, ReplaysTheRawFramesOfARecordedLog)
     EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("replayed.txt")))), expected);
 }
 
+TEST_F(EndToEnd, ARealFlightGoesLiveFrameForFrameAsInItsLog)
+{
+    LocaleGuard locale("C");
+    TKestrinResult configuration;
+    configuration.ParseConfiguration(QStringLiteral("1MR:TPUVVVVF"));
+    const QStringList flight = {QStringLiteral("--config"),        QStringLiteral("1MR:TPUVVVVF"),
+                                QStringLiteral("--step"),          QStringLiteral("1"),
+                                QStringLiteral("--frames"),        QStringLiteral("600"),
+                                QStringLiteral("--ground"),        QStringLiteral("60"),
+                                QStringLiteral("--burst"),         QStringLiteral("1500"),
+                                QStringLiteral("--ground-offset"), QStringLiteral("0.8"),
+                                QStringLiteral("--faults"),        QStringLiteral("3"),
+                                QStringLiteral("--fade"),          QStringLiteral("200,45")};
+    const QStringList sent =
+        Run(configuration, QStringLiteral("live.txt"),
+            flight + QStringList{QStringLiteral("--rate"), QStringLiteral("500"),
+                                 QStringLiteral("--config-repeat"), QStringLiteral("1")},
+            600);
+    ASSERT_EQ(sent.size(), 601);
+
+    QProcess writer;
+    writer.start(Simulator, flight + QStringList{QStringLiteral("--write-log"),
+                                                 Dir.filePath(QStringLiteral("written.txt"))});
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    ASSERT_EQ(writer.exitCode(), 0);
+    EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("written.txt")))), sent.mid(1));
+    EXPECT_EQ(RawTexts(ReadRunLog(Dir.filePath(QStringLiteral("live.txt")))), sent.mid(1));
+}
+
 TEST(KestrinSim, RefusesBadOptionsAndGivesUpOnAClosedPort)
 {
     auto run = [](const QStringList &arguments, QString &error) {
@@ -201,6 +232,28 @@ TEST(KestrinSim, RefusesBadOptionsAndGivesUpOnAClosedPort)
     EXPECT_TRUE(error.contains(QStringLiteral("--rate"))) << error.toStdString();
     EXPECT_EQ(run({QStringLiteral("--replay"), QStringLiteral("/nonexistent/run.txt")}, error), 1);
     EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/run.txt"))) << error.toStdString();
+    // A real flight's options, each wrong, write nothing.
+    const QString log = QDir::temp().filePath(
+        QStringLiteral("kestrin-sim-never-%1.txt").arg(QCoreApplication::applicationPid()));
+    const QStringList bad[] = {
+        {QStringLiteral("--ground"), QStringLiteral("-5")},
+        {QStringLiteral("--burst"), QStringLiteral("100"), QStringLiteral("--launch-elevation"),
+         QStringLiteral("120")},
+        {QStringLiteral("--ground-offset"), QStringLiteral("1,5")},
+        {QStringLiteral("--fade"), QStringLiteral("0,60")},
+        {QStringLiteral("--fade"), QStringLiteral("60")},
+        {QStringLiteral("--faults"), QStringLiteral("1"), QStringLiteral("--step"),
+         QStringLiteral("0")},
+        {QStringLiteral("--ground"), QStringLiteral("60"), QStringLiteral("--replay"), log},
+    };
+    for (const QStringList &arguments : bad) {
+        EXPECT_EQ(run(arguments + QStringList{QStringLiteral("--frames"), QStringLiteral("9"),
+                                              QStringLiteral("--write-log"), log},
+                      error),
+                  1);
+        EXPECT_TRUE(error.contains(arguments.first())) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(log));
+    }
 
     const uint16_t closed = FreeLoopbackPort();
     EXPECT_EQ(run({QStringLiteral("--port"), QString::number(closed),

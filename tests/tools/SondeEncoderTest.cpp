@@ -195,3 +195,22 @@ TEST(SondeEncoder, FlightFollowsTheStandardAtmosphere)
         EXPECT_EQ(r.ParallelByte, int64_t(t) % 256);
     }
 }
+
+TEST(SondeEncoder, ImpossibleHumiditiesStillArriveAsReadings)
+{
+    // The decoder keeps 0 to 110 %RH; the nearest count to 110 % decodes a
+    // hair above it on most channels (1M: count 822 is 110.04 %).
+    for (const char *text : {"1MR:TPUVVVVF", "1ER:UVF", "1RR:TPUVVVFFB", "1RR:TPVUVVFFB"}) {
+        const TKestrinResult configuration = Configuration(text);
+        const int channel = configuration.PrimaryHumidityChannel();
+        TSondeReading reading = TStandardAscent().At(0.0);
+        for (double percent : {0.0, 110.0}) {
+            reading.Humidity = percent;
+            TKestrinResult decoded = configuration;
+            decoded.SetFrame(EncodeFrame(configuration, ChannelValues(configuration, reading)));
+            EXPECT_NEAR(decoded.Value(channel), percent,
+                        2.0 * RawTolerance(configuration.Model(), channel, ctHumidity))
+                << text << " " << percent;
+        }
+    }
+}

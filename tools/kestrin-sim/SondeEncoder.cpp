@@ -50,6 +50,25 @@ QString Decimal(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+// The decoder drops a humidity outside 0 to 110 %RH. A value inside that
+// range whose nearest count decodes a hair outside it (110 % on most models)
+// goes as the neighbouring count, so that it arrives as a reading.
+int64_t AcceptedHumidityCount(const TKestrinResult &configuration, int channel, double percent,
+                              int64_t count, int64_t top)
+{
+    constexpr double Low = 0.0, High = 110.0;
+    if (!(percent >= Low && percent <= High))
+        return count;
+    auto decoded = [&](int64_t n) {
+        return VoltsToHumidity(configuration.CountsToVolts(double(n), channel));
+    };
+    if (decoded(count) < Low && count < top && decoded(count + 1) <= High)
+        return count + 1;
+    if (decoded(count) > High && count > 0 && decoded(count - 1) >= Low)
+        return count - 1;
+    return count;
+}
+
 } // namespace
 
 double StandardTemperature(double altitude)
@@ -77,16 +96,28 @@ TStandardAscent::TStandardAscent(double launchElevation, double riseRate, double
 {
 }
 
-TSondeReading TStandardAscent::At(double seconds, int64_t frame) const
+double TStandardAscent::AscentSeconds() const
+{
+    return FRiseRate > 0 ? (FBurstAltitude - FLaunchElevation) / FRiseRate : 0.0;
+}
+
+double TStandardAscent::Altitude(double seconds) const
 {
     const double t = std::max(seconds, 0.0);
-    const double ascent = FRiseRate > 0 ? (FBurstAltitude - FLaunchElevation) / FRiseRate : 0.0;
-    double altitude;
+    const double ascent = AscentSeconds();
     if (t <= ascent)
-        altitude = FLaunchElevation + FRiseRate * t;
-    else
-        altitude = std::max(FBurstAltitude - 3.0 * FRiseRate * (t - ascent), FLaunchElevation);
+        return FLaunchElevation + FRiseRate * t;
+    return std::max(FBurstAltitude - 3.0 * FRiseRate * (t - ascent), FLaunchElevation);
+}
 
+TSondeReading TStandardAscent::At(double seconds, int64_t frame) const
+{
+    return ReadingAt(Altitude(seconds), std::max(seconds, 0.0), frame);
+}
+
+TSondeReading ReadingAt(double altitude, double seconds, int64_t frame)
+{
+    const double t = seconds;
     TSondeReading r;
     r.Altitude = altitude;
     r.Temperature = StandardTemperature(altitude);
@@ -230,7 +261,9 @@ QString EncodeFrame(const TKestrinResult &configuration, const TChannelValues &v
             break;
         }
         const double top = std::pow(16.0, width) - 1.0;
-        const auto n = int64_t(std::isfinite(count) ? Clamp(std::round(count), 0.0, top) : 0.0);
+        auto n = int64_t(std::isfinite(count) ? Clamp(std::round(count), 0.0, top) : 0.0);
+        if (type == ctHumidity)
+            n = AcceptedHumidityCount(configuration, c, v, n, int64_t(top));
         frame += QStringLiteral("%1").arg(n, width, 16, QLatin1Char('0')).toUpper();
     }
     return frame;

@@ -33,12 +33,23 @@ class TStandardAscent
     // The reading `seconds` after launch; `frame` numbers the frames (the
     // parallel byte counts them).
     TSondeReading At(double seconds, int64_t frame = 0) const;
+    // The altitude `seconds` after launch.
+    double Altitude(double seconds) const;
+    // Seconds from the launch to the burst.
+    double AscentSeconds() const;
+    double LaunchElevation() const { return FLaunchElevation; }
+    double RiseRate() const { return FRiseRate; }
+    double BurstAltitude() const { return FBurstAltitude; }
 
   private:
     double FLaunchElevation;
     double FRiseRate;
     double FBurstAltitude;
 };
+
+// The air of the standard atmosphere and the sonde's housekeeping at
+// `altitude`, `seconds` after launch (the battery runs down with them).
+TSondeReading ReadingAt(double altitude, double seconds, int64_t frame);
 
 // Standard-atmosphere temperature (degC) and pressure (mbar) at a geometric
 // altitude (m, up to about 47 km).

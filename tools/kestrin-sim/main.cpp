@@ -1,7 +1,9 @@
 // kestrin-sim: plays a Kestrin sonde behind the exchange library's port.
 // It connects to 127.0.0.1 (retrying until the port is up), sends the
 // configuration string a few times, then data frames of a standard-atmosphere
-// ascent, or the raw frames of a recorded run log, at a steady rate.
+// flight (with time on the ground, a burst, sensor faults and a fade if asked),
+// or the raw frames of a recorded run log, at a steady rate.
+#include "FlightModel.h"
 #include "SondeEncoder.h"
 
 #include "devices/LogFormat.h"
@@ -10,12 +12,16 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringList>
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -128,15 +134,13 @@ TReplay ReadReplay(const QString &path)
 
 // The run log of a simulated flight, as the ground station writes it.
 int WriteFlightLog(const QString &fileName, const TKestrinResult &configuration, double launch,
-                   int64_t frames, double step, double start)
+                   const TFlightModel &flight, int64_t frames, double step, double start)
 {
-    const TStandardAscent flight(launch);
     QStringList lines = LogHeaderLines(configuration, launch);
     for (int64_t i = 0; i < frames; ++i) {
         TKestrinResult frame = configuration;
-        frame.SetFrame(EncodeFrame(configuration,
-                                   ChannelValues(configuration, flight.At(double(i) * step, i))));
-        frame.SetTime(start + double(i) * step / 86400.0);
+        frame.SetFrame(EncodeFrame(configuration, ChannelValues(configuration, flight.Frame(i))));
+        frame.SetTime(start + double(flight.Slot(i)) * step / 86400.0);
         lines << FormatLogLine(frame);
     }
     QSaveFile file(fileName);
@@ -144,6 +148,96 @@ int WriteFlightLog(const QString &fileName, const TKestrinResult &configuration,
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         Fail(QStringLiteral("cannot write %1").arg(fileName));
     return 0;
+}
+
+// What really happened in a simulated flight, for comparing with what a
+// ground station finds: one line of JSON. Seconds count from the first
+// frame, frames from 0 (the first data frame sent); the local times are
+// there when the first frame's time is known (--write-log).
+QByteArray Description(const TFlightModel &flight, const TFlightOptions &options, int64_t frames,
+                       double step, const std::optional<QDateTime> &first)
+{
+    auto frame = [](std::optional<int64_t> f) {
+        return f ? QJsonValue(double(*f)) : QJsonValue(QJsonValue::Null);
+    };
+    auto stamp = [&](QJsonObject &object, const char *key, double seconds) {
+        if (first)
+            object.insert(QLatin1String(key),
+                          first->addMSecs(qint64(std::llround(seconds * 1000.0)))
+                              .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
+    };
+    QJsonObject d;
+    d.insert(QStringLiteral("frames"), double(frames));
+    d.insert(QStringLiteral("step_s"), step);
+    d.insert(QStringLiteral("launch_elevation_m"), options.LaunchElevation);
+    d.insert(QStringLiteral("pressure_offset_hPa"), options.PressureOffset);
+
+    QJsonObject release;
+    release.insert(QStringLiteral("s"), flight.ReleaseSeconds());
+    release.insert(QStringLiteral("frame"), frame(flight.ReleaseFrame()));
+    stamp(release, "time", flight.ReleaseSeconds());
+    d.insert(QStringLiteral("release"), release);
+
+    QJsonObject burst;
+    burst.insert(QStringLiteral("s"), flight.BurstSeconds());
+    burst.insert(QStringLiteral("altitude_m"), flight.BurstAltitude());
+    burst.insert(QStringLiteral("descent"),
+                 flight.HasParachute() ? QStringLiteral("parachute") : QStringLiteral("fall"));
+    stamp(burst, "time", flight.BurstSeconds());
+    const std::optional<int64_t> top = flight.BurstFrame();
+    burst.insert(QStringLiteral("frame"), frame(top));
+    if (top) {
+        const double seconds = flight.Seconds(*top);
+        burst.insert(QStringLiteral("frame_s"), seconds);
+        burst.insert(QStringLiteral("frame_altitude_m"),
+                     flight.At(seconds, flight.Slot(*top)).Altitude);
+    }
+    d.insert(QStringLiteral("burst"), burst);
+
+    QJsonObject landing;
+    landing.insert(QStringLiteral("s"), flight.LandingSeconds());
+    stamp(landing, "time", flight.LandingSeconds());
+    d.insert(QStringLiteral("landing"), landing);
+
+    if (const std::optional<TFade> fade = flight.Fade()) {
+        QJsonObject f;
+        f.insert(QStringLiteral("start_s"), fade->Start);
+        f.insert(QStringLiteral("seconds"), fade->Seconds);
+        stamp(f, "time_from", fade->Start);
+        stamp(f, "time_to", fade->Start + fade->Seconds);
+        const bool within = frames == 0 || flight.FadeFirstSlot() < frames;
+        f.insert(QStringLiteral("frames_lost"), within ? double(flight.FadeSlots()) : 0.0);
+        f.insert(QStringLiteral("last_frame_before"),
+                 frame(flight.FrameOfSlot(flight.FadeFirstSlot() - 1)));
+        f.insert(QStringLiteral("first_frame_after"),
+                 frame(flight.FrameOfSlot(flight.FadeFirstSlot() + flight.FadeSlots())));
+        d.insert(QStringLiteral("fade"), f);
+    } else {
+        d.insert(QStringLiteral("fade"), QJsonValue::Null);
+    }
+
+    if (options.FaultSeed) {
+        QJsonObject faults;
+        faults.insert(QStringLiteral("seed"), double(*options.FaultSeed));
+        if (frames > 0) {
+            static const char *const Kinds[] = {"temperature", "pressure", "humidity"};
+            int counts[3] = {};
+            QJsonArray list;
+            for (const TFault &fault : flight.Faults(0, frames)) {
+                ++counts[fault.Kind];
+                list.append(QJsonObject{{QStringLiteral("frame"), double(fault.Frame)},
+                                        {QStringLiteral("kind"), QLatin1String(Kinds[fault.Kind])},
+                                        {QStringLiteral("value"), fault.Value}});
+            }
+            for (int k = 0; k < 3; ++k)
+                faults.insert(QLatin1String(Kinds[k]), counts[k]);
+            faults.insert(QStringLiteral("list"), list);
+        }
+        d.insert(QStringLiteral("faults"), faults);
+    } else {
+        d.insert(QStringLiteral("faults"), QJsonValue::Null);
+    }
+    return QJsonDocument(d).toJson(QJsonDocument::Compact) + '\n';
 }
 
 double NumberOption(const QCommandLineParser &parser, const QString &name, double low, double high)
@@ -177,7 +271,9 @@ int main(int argc, char **argv)
         "Sends \"/\", then the configuration string repeated, then one data frame after\n"
         "another, each followed by \"/\". Data frames follow a standard-atmosphere ascent\n"
         "(5 m/s to 33 km, then the descent) encoded as the configuration says: raw\n"
-        "hexadecimal converter counts or processed decimal values."));
+        "hexadecimal converter counts or processed decimal values. --ground, --burst,\n"
+        "--ground-offset, --faults and --fade make it a real flight's: time on the ground,\n"
+        "a parachute descent, a sensor offset, faulty frames and a fade."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QList<QCommandLineOption> options = {
@@ -241,6 +337,43 @@ int main(int argc, char **argv)
          QStringLiteral("With --write-log: the local date and time of the first frame, as "
                         "yyyy-MM-ddTHH:mm:ss (default now)."),
          QStringLiteral("time")},
+        {QStringLiteral("ground"),
+         QStringLiteral("Seconds on the ground before the release (default 0). The sonde starts "
+                        "at 24 degC and settles to the air (time constant 3 minutes), its "
+                        "humidity reading low while it is warm; the barometer is noisy (within "
+                        "0.4 hPa, from --seed) and drifts by at most 0.8 hPa an hour. The "
+                        "release is this many seconds after the first frame; the ascent then "
+                        "starts as it does without --ground."),
+         QStringLiteral("seconds")},
+        {QStringLiteral("burst"),
+         QStringLiteral("The balloon bursts at this altitude in metres (above the launch "
+                        "elevation, at most 47000), (altitude - launch elevation)/5 seconds "
+                        "after the release, and the sonde comes down under a parachute: fast in "
+                        "the thin air, about 5.5 m/s near sea level, to the launch elevation. "
+                        "The burst frame, the highest of the flight, is the last frame before "
+                        "the burst or the first after it, whichever is higher. Without it the "
+                        "balloon bursts at 33000 m and the sonde falls at 15 m/s."),
+         QStringLiteral("metres")},
+        {QStringLiteral("ground-offset"),
+         QStringLiteral("The sonde's pressure sensor reads this many hPa high, all flight "
+                        "(default 0, from -50 to 50)."),
+         QStringLiteral("hPa")},
+        {QStringLiteral("faults"),
+         QStringLiteral("Faulty frames, placed and sized from this seed alone: in every 2000 "
+                        "data frames four temperature spikes of 5 to 10 K, one pressure jump of "
+                        "2 to 5 hPa and two humidities of 0 or 110 %RH, each in one frame; and "
+                        "one fade of 2 to 4 minutes in the middle three fifths of the flight."),
+         QStringLiteral("seed")},
+        {QStringLiteral("fade"),
+         QStringLiteral("No frames for SECONDS from START seconds after the first frame "
+                        "(replaces the fade of --faults). Frame times jump over the fade; "
+                        "--frames counts the frames sent."),
+         QStringLiteral("START,SECONDS")},
+        {QStringLiteral("describe"),
+         QStringLiteral("Print what really happens in the flight as one line of JSON on standard "
+                        "output, before the frames (with --write-log, once the log is written): "
+                        "the release, the burst, the landing, the fade and the faults, in "
+                        "seconds after the first frame and data frames counted from 0.")},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -263,10 +396,53 @@ int main(int argc, char **argv)
     const double timeout = NumberOption(parser, QStringLiteral("connect-timeout"), 0, 1e9);
     const auto seed = quint32(NumberOption(parser, QStringLiteral("seed"), 0, 4294967295.0));
     const bool echo = parser.isSet(QStringLiteral("echo"));
+    const bool describe = parser.isSet(QStringLiteral("describe"));
+
+    TFlightOptions flightOptions;
+    flightOptions.LaunchElevation = launch;
+    flightOptions.Seed = seed;
+    if (parser.isSet(QStringLiteral("ground")))
+        flightOptions.GroundSeconds = NumberOption(parser, QStringLiteral("ground"), 0, 86400);
+    if (parser.isSet(QStringLiteral("burst")))
+        flightOptions.BurstAltitude =
+            NumberOption(parser, QStringLiteral("burst"), std::floor(launch) + 1, 47000);
+    if (parser.isSet(QStringLiteral("ground-offset")))
+        flightOptions.PressureOffset =
+            NumberOption(parser, QStringLiteral("ground-offset"), -50, 50);
+    if (parser.isSet(QStringLiteral("faults")))
+        flightOptions.FaultSeed =
+            quint32(NumberOption(parser, QStringLiteral("faults"), 0, 4294967295.0));
+    if (parser.isSet(QStringLiteral("fade"))) {
+        const QString text = parser.value(QStringLiteral("fade"));
+        const QStringList parts = text.split(QLatin1Char(','));
+        bool ok = parts.size() == 2;
+        double start = 0, seconds = 0;
+        if (ok) {
+            bool a = false, b = false;
+            start = parts[0].trimmed().toDouble(&a);
+            seconds = parts[1].trimmed().toDouble(&b);
+            ok = a && b && start > 0 && start <= 1e9 && seconds > 0 && seconds <= 86400;
+        }
+        if (!ok)
+            Fail(QStringLiteral("--fade must be START,SECONDS: the seconds after the first frame "
+                                "(above 0) and the fade's length (above 0, at most 86400), not "
+                                "\"%1\"")
+                     .arg(text));
+        flightOptions.Fade = TFade{start, seconds};
+    }
+    const bool realFlight =
+        parser.isSet(QStringLiteral("ground")) || parser.isSet(QStringLiteral("burst")) ||
+        parser.isSet(QStringLiteral("ground-offset")) || parser.isSet(QStringLiteral("faults")) ||
+        parser.isSet(QStringLiteral("fade"));
+    if ((flightOptions.FaultSeed || flightOptions.Fade) && !(step > 0))
+        Fail(QStringLiteral("--faults and --fade need frames apart in time (--step above 0)"));
 
     std::optional<TReplay> replay;
     QString configurationText = parser.value(QStringLiteral("config"));
     if (parser.isSet(QStringLiteral("replay"))) {
+        if (realFlight || describe)
+            Fail(QStringLiteral("--ground, --burst, --ground-offset, --faults, --fade and "
+                                "--describe are for a simulated flight, not --replay"));
         replay = ReadReplay(parser.value(QStringLiteral("replay")));
         if (!parser.isSet(QStringLiteral("config")))
             configurationText = replay->Configuration;
@@ -288,15 +464,27 @@ int main(int argc, char **argv)
                 Fail(QStringLiteral("--start must be yyyy-MM-ddTHH:mm:ss, not \"%1\"")
                          .arg(parser.value(QStringLiteral("start"))));
         }
-        return WriteFlightLog(parser.value(QStringLiteral("write-log")), configuration, launch,
-                              frameLimit, step, DateTimeToDays(first));
+        const TFlightModel flight(flightOptions, step, frameLimit);
+        const int written = WriteFlightLog(parser.value(QStringLiteral("write-log")), configuration,
+                                           launch, flight, frameLimit, step, DateTimeToDays(first));
+        if (describe) {
+            std::fputs(Description(flight, flightOptions, frameLimit, step, first).constData(),
+                       stdout);
+            std::fflush(stdout);
+        }
+        return written;
     }
 
     const int64_t dataFrames =
         replay ? (frameLimit > 0 ? std::min<int64_t>(frameLimit, replay->Frames.size())
                                  : replay->Frames.size())
                : frameLimit; // 0: without end
-    const TStandardAscent flight(launch);
+    const TFlightModel flight(flightOptions, step, replay ? 0 : frameLimit);
+    if (describe && !replay) {
+        std::fputs(Description(flight, flightOptions, frameLimit, step, std::nullopt).constData(),
+                   stdout);
+        std::fflush(stdout);
+    }
     QRandomGenerator random(seed);
     auto noise = [&](QByteArray &bytes, int count) {
         static const char Noise[] = {' ', ' ', '\t', '\r', '\n', '\x01', '\x07', '\x1b', '\0'};
@@ -328,6 +516,7 @@ int main(int argc, char **argv)
     const auto period = std::chrono::duration<double>(1.0 / rate);
     const TClock::time_point start = TClock::now();
     int64_t sent = 0;
+    int64_t faded = 0; // frame periods that the fade has swallowed
     // The repeated configuration goes out in one piece, so that a listener
     // that starts in the middle of the stream never sees just one copy of it
     // followed by data.
@@ -336,7 +525,7 @@ int main(int argc, char **argv)
         burst += configurationText.toLatin1() + '/';
     auto frame = [&](const QString &text, bool configurationFirst = false) {
         std::this_thread::sleep_until(
-            start + std::chrono::duration_cast<TClock::duration>(period * double(sent)));
+            start + std::chrono::duration_cast<TClock::duration>(period * double(sent + faded)));
         if (configurationFirst && !burst.isEmpty()) {
             send(burst);
             if (echo)
@@ -366,11 +555,12 @@ int main(int argc, char **argv)
     }
     for (int64_t i = 0; dataFrames == 0 || i < dataFrames; ++i) {
         QString text;
-        if (replay)
+        if (replay) {
             text = replay->Frames.at(qsizetype(i));
-        else
-            text = EncodeFrame(configuration,
-                               ChannelValues(configuration, flight.At(double(i) * step, i)));
+        } else {
+            text = EncodeFrame(configuration, ChannelValues(configuration, flight.Frame(i)));
+            faded = flight.Slot(i) - i;
+        }
         if (invalidEvery > 0 && (i + 1) % invalidEvery == 0)
             text = SpoilFrame(configuration, text);
         frame(text, configEvery > 0 && i > 0 && i % configEvery == 0);
