@@ -64,7 +64,7 @@ struct TFlightBurst
 
 struct TFlightTermination
 {
-    int Index = -1; // the last frame of the ascent
+    int Index = -1; // the last frame of the ascent; -1: the operator ended it before every frame
     TTerminationCode Code = tcSuddenLossOfSignal;
 };
 
