@@ -66,7 +66,7 @@ TFlight Generate(const TPlan &plan)
     return flight;
 }
 
-TFlightPhases Run(const TSoundingFrames &frames)
+TFlightPhases PhasesOf(const TSoundingFrames &frames)
 {
     TFlightPhases phases;
     for (const TSoundingFrame &frame : frames)
@@ -89,7 +89,7 @@ TEST(FlightPhases, TheGroundIsNeverARelease)
         for (double stairs : {0.0, 10.0, 25.0})
             for (unsigned seed : {1u, 2u}) {
                 SCOPED_TRACE(testing::Message() << interval << " s, stairs " << stairs << " m");
-                const TFlightPhases phases = Run(Generate({.Interval = interval,
+                const TFlightPhases phases = PhasesOf(Generate({.Interval = interval,
                                                            .Ground = 3600.0,
                                                            .Total = 3600.0,
                                                            .Drift = seed % 2 ? 2.0 : -2.0,
@@ -158,14 +158,15 @@ TEST(FlightPhases, AGarbledFrameIsNeverTheReleaseOrTheSurface)
                     const int garbled = at >= 0 ? at : flight.FirstAfterRelease;
                     double &p = flight.Frames[size_t(garbled)].Pressure;
                     p = wild ? 12.3 : p - 100.0;
-                    const auto release = Run(flight.Frames).Release();
+                    const auto release = PhasesOf(flight.Frames).Release();
                     ASSERT_TRUE(release);
                     EXPECT_NE(release->Index, garbled);
-                    if (ground > 0.0)
+                    if (ground > 0.0) {
                         EXPECT_LE(std::fabs(SecondsBetween(flight.Release, release->Time)),
                                   std::max(5.0, interval));
-                    else if (garbled == 0)
+                    } else if (garbled == 0) {
                         EXPECT_EQ(release->Index, 1);
+                    }
                     EXPECT_EQ(release->Source, ground > 0.0 ? rsAutomatic : rsFirstFrame);
                 }
 }
@@ -210,7 +211,7 @@ TEST(FlightPhases, RunsThatBeginAloft)
     for (const TCase &c : cases) {
         SCOPED_TRACE(testing::Message() << c.Plan.Aloft << " m, station " << c.StationHeight);
         const TFlight flight = Generate(c.Plan);
-        const TFlightPhases phases = Run(flight.Frames);
+        const TFlightPhases phases = PhasesOf(flight.Frames);
         const QString problem = phases.ProductsProblem(c.StationPressure, c.StationHeight);
         EXPECT_EQ(problem,
                   c.Problem ? c.Problem->arg(flight.Frames[0].Pressure, 0, 'f', 1) : QString());
@@ -277,7 +278,7 @@ TEST(FlightPhases, TheBurstAndTheTermination)
     // Cut short before the burst: the ascent ends with the data, and only
     // once they have ended.
     TFlightPhases phases =
-        Run(TSoundingFrames(clean.Frames.begin(), clean.Frames.begin() + burst - 100));
+        PhasesOf(TSoundingFrames(clean.Frames.begin(), clean.Frames.begin() + burst - 100));
     EXPECT_FALSE(phases.Termination());
     phases.EndOfData();
     EXPECT_EQ(phases.Termination()->Code, tcSuddenLossOfSignal);
