@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <cstring>
 #include <curl/curl.h>
-#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,10 +67,45 @@ int KeyCallback(CURL *, const curl_khkey *, const curl_khkey *, enum curl_khmatc
     return match == CURLKHMATCH_OK ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
 }
 
+// The one connection of an upload, and the caller's wish to stop it.
+struct TConnection
+{
+    std::function<bool()> ShouldAbort;
+    curl_socket_t Socket = CURL_SOCKET_BAD;
+    int DeadNetworkMs = 0;
+};
+
+int SocketOptionsCallback(void *user, curl_socket_t socket, curlsocktype purpose)
+{
+    auto *connection = static_cast<TConnection *>(user);
+    if (purpose == CURLSOCKTYPE_IPCXN) {
+        connection->Socket = socket;
+#ifdef TCP_USER_TIMEOUT
+        const unsigned int ms = unsigned(connection->DeadNetworkMs);
+        ::setsockopt(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, &ms, sizeof ms);
+#endif
+    }
+    return CURL_SOCKOPT_OK;
+}
+
+int CloseSocketCallback(void *user, curl_socket_t socket)
+{
+    auto *connection = static_cast<TConnection *>(user);
+    if (socket == connection->Socket)
+        connection->Socket = CURL_SOCKET_BAD;
+    return ::close(socket);
+}
+
 int ProgressCallback(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    const auto *shouldAbort = static_cast<const std::function<bool()> *>(user);
-    return (*shouldAbort && (*shouldAbort)()) ? 1 : 0;
+    auto *connection = static_cast<TConnection *>(user);
+    if (!connection->ShouldAbort || !connection->ShouldAbort())
+        return 0;
+    // libcurl shuts an SSH session down politely, waiting for the server's
+    // answers without a time limit; a cut socket answers at once.
+    if (connection->Socket != CURL_SOCKET_BAD)
+        ::shutdown(connection->Socket, SHUT_RDWR);
+    return 1;
 }
 
 struct TSlist
@@ -77,20 +115,20 @@ struct TSlist
     void Append(const QByteArray &line) { List = curl_slist_append(List, line.constData()); }
 };
 
-} // namespace
-
-struct TSftpUploader::TCurl
+struct TEasyHandle
 {
-    CURL *Handle = nullptr;
-    ~TCurl()
+    CURL *Handle = curl_easy_init();
+    ~TEasyHandle()
     {
         if (Handle)
             curl_easy_cleanup(Handle);
     }
 };
 
+} // namespace
+
 TSftpUploader::TSftpUploader(const TDeliverySettings &settings, const TSftpUploadOptions &options)
-    : FSettings(settings), FOptions(options), FCurl(std::make_unique<TCurl>())
+    : FSettings(settings), FOptions(options)
 {
 }
 
@@ -120,13 +158,8 @@ TUploadResult TSftpUploader::Upload(const QString &name, const QByteArray &bytes
     const QString address = Address();
     if (!CurlReady())
         return {uoConnection, QStringLiteral("libcurl could not be set up: nothing sent")};
-    if (!FCurl->Handle)
-        FCurl->Handle = curl_easy_init();
-    CURL *curl = FCurl->Handle;
-    if (!curl)
-        return {uoConnection, QStringLiteral("libcurl could not be set up: nothing sent")};
-    // Everything is set again for each upload; the connection stays.
-    curl_easy_reset(curl);
+    TConnection connection{shouldAbort, CURL_SOCKET_BAD,
+                           int(std::chrono::milliseconds(FOptions.DeadNetworkTimeout).count())};
 
     const QString target = FSettings.UploadDirectly ? RemotePath(name) : TemporaryRemotePath(name);
     const QByteArray url = "sftp://" + HostForUrl(FSettings.Host).toUtf8() + ':' +
@@ -146,7 +179,12 @@ TUploadResult TSftpUploader::Upload(const QString &name, const QByteArray &bytes
     char errors[CURL_ERROR_SIZE] = {};
     TReadState read{&bytes, 0};
     TKeyCheck keyCheck;
-    const std::function<bool()> abort = shouldAbort;
+    // Last of all, so that it goes first, while everything it points to is
+    // still there.
+    TEasyHandle easy;
+    CURL *curl = easy.Handle;
+    if (!curl)
+        return {uoConnection, QStringLiteral("libcurl could not be set up: nothing sent")};
 
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "sftp");
@@ -174,23 +212,30 @@ TUploadResult TSftpUploader::Upload(const QString &name, const QByteArray &bytes
     if (FOptions.MaxSendBytesPerSecond > 0)
         curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
                          curl_off_t(FOptions.MaxSendBytesPerSecond));
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPIDLE, 15L);
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPINTVL, 5L);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, SocketOptionsCallback);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &connection);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, CloseSocketCallback);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, &connection);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ProgressCallback);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &abort);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &connection);
 
     const CURLcode code = curl_easy_perform(curl);
     long osErrno = 0;
     curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &osErrno);
-    // Nothing of this call may stay in the handle: the buffers go with it.
+    // The error buffer lives on this stack; the shut-down below may write to it.
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
-    curl_easy_setopt(curl, CURLOPT_POSTQUOTE, nullptr);
-    curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, nullptr);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
-    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+    const QString detail = QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(code));
+    // A failed or stopped connection is not shut down politely: that could
+    // wait on a server that no longer answers.
+    if (code != CURLE_OK && connection.Socket != CURL_SOCKET_BAD)
+        ::shutdown(connection.Socket, SHUT_RDWR);
 
     if (code == CURLE_OK)
         return {};
-    const QString detail = QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(code));
     const QString folder = FSettings.RemoteFolder;
     const QString knownName = QFileInfo(FSettings.KnownHostsFile).fileName();
     switch (code) {

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 enum TUploadOutcome : uint8_t
 {
@@ -46,6 +45,10 @@ struct TSftpUploadOptions
     std::chrono::seconds StallTime{60};
     int64_t StallBytesPerSecond = 1;
     std::chrono::seconds TotalTimeout{600};
+    // Sent data unacknowledged for this long ends the connection (Linux's
+    // TCP_USER_TIMEOUT, with keep-alive probes on an idle one), which bounds
+    // what libcurl's SSH shut-down may wait on a dead network.
+    std::chrono::seconds DeadNetworkTimeout{30};
     // A cap on the upload's speed for a shared link; 0: none.
     int64_t MaxSendBytesPerSecond = 0;
 };
@@ -62,9 +65,11 @@ class TSftpUploader
     TSftpUploader &operator=(const TSftpUploader &) = delete;
 
     // Uploads `bytes` as `name` into the remote folder (or directly under
-    // `name` with UploadDirectly). Consecutive uploads reuse the connection.
-    // `shouldAbort`, when given, is asked at least once a second during the
-    // attempt; true ends it as uoAborted.
+    // `name` with UploadDirectly). Each upload is a connection of its own,
+    // closed before this returns, so nothing is left open to hang on a
+    // network that has gone. `shouldAbort`, when given, is asked at least
+    // once a second during the attempt; true cuts the connection and ends
+    // the attempt as uoAborted.
     TUploadResult Upload(const QString &name, const QByteArray &bytes,
                          const std::function<bool()> &shouldAbort = {});
 
@@ -75,9 +80,6 @@ class TSftpUploader
     QString TemporaryRemotePath(const QString &name) const;
 
   private:
-    struct TCurl;
-
     TDeliverySettings FSettings;
     TSftpUploadOptions FOptions;
-    std::unique_ptr<TCurl> FCurl;
 };
