@@ -111,6 +111,8 @@ void TDeliverySlave::SendRound()
     if (!lock.tryLock(0)) {
         FNextTry = FTiming.Clock().addMSecs(BackoffDelay(FTiming, 1).count());
         FRefresh = true;
+        if (lock.error() != QLockFile::LockFailedError)
+            FState.OutboxProblem = QStringLiteral("Could not lock the outbox ") + FOutbox.Folder();
         return;
     }
     FRefresh = true;

@@ -274,3 +274,24 @@ TEST_F(Delivery, ConnectionCutMidFileIsSentAgainWhole)
     EXPECT_EQ(ReadFileBytes(Served(BufrName)), big);
     EXPECT_EQ(FServer.Renames(BufrName), 1);
 }
+
+// Two programs on one outbox take turns: each report goes once.
+TEST_F(Delivery, TwoProgramsOnOneOutboxSendEachReportOnce)
+{
+    ASSERT_TRUE(FServer.Start());
+    QStringList names;
+    {
+        TOutbox earlier(FOutbox.path());
+        for (int i = 1; i <= 6; ++i) {
+            names << QStringLiteral("R%1.txt").arg(i);
+            earlier.Put(names.last(), RandomBytes(20000 * i));
+        }
+    }
+    auto one = Manager();
+    auto other = Manager();
+    one->Configure(FServer.Settings());
+    other->Configure(FServer.Settings());
+    ASSERT_TRUE(WaitFor([&] { return one->Outbox().Pending().isEmpty(); }, 30s));
+    for (const QString &name : names)
+        EXPECT_EQ(FServer.Renames(name), 1) << name.toStdString();
+}
