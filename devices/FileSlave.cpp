@@ -1,62 +1,11 @@
 #include "devices/FileSlave.h"
 
+#include "devices/DiskSync.h"
 #include "devices/LogFormat.h"
 #include "foundation/WrapperClasses.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-namespace {
-
-// Forces what was written to the file out of the operating system's cache
-// onto the disk, with what it takes to read it back (the size), so that a
-// power cut cannot take it. A file that cannot be synced at all (a pipe, a
-// device) counts as synced: there is no cache to lose it from.
-bool SyncFileData(QFile &file)
-{
-#ifdef Q_OS_WIN
-    return FlushFileBuffers(HANDLE(_get_osfhandle(file.handle()))) != 0;
-#else
-    int result = 0;
-    do {
-#if defined(_POSIX_SYNCHRONIZED_IO) && _POSIX_SYNCHRONIZED_IO > 0
-        result = ::fdatasync(file.handle());
-#else
-        result = ::fsync(file.handle());
-#endif
-    } while (result != 0 && errno == EINTR);
-    return result == 0 || errno == EINVAL || errno == ENOTSUP;
-#endif
-}
-
-// A new file's name lives in its folder: syncing the folder keeps the file
-// itself through a power cut, not only its contents. Best effort, as not
-// every system can sync a folder.
-void SyncFolderOf(const QString &fileName)
-{
-#ifndef Q_OS_WIN
-    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-#else
-    Q_UNUSED(fileName);
-#endif
-}
-
-} // namespace
 
 TFileSlave::TFileSlave(TThreadedDeviceMessageQueue &commands, TThreadedDeviceMessageQueue &results)
     : TThreadedDeviceSlave(commands, results)

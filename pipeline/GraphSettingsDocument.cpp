@@ -67,6 +67,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
     AddChildElement(root, QStringLiteral("CurrentGraph"),
                     GraphTypeToNodeName(settings.CurrentGraph));
     SaveStationToXml(settings.Station, root);
+    SaveDeliveryToXml(settings.Delivery, root);
     QDomElement group = AddChildElement(root, QStringLiteral("DataGroup"));
     for (const QString &line : settings.RecordedLines)
         AddChildElement(group, QStringLiteral("Data"), XmlText(line));
@@ -129,6 +130,7 @@ TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fil
     }
 
     settings.Station = LoadStationFromXml(root.Element());
+    settings.Delivery = LoadDeliveryFromXml(root.Element());
 
     // A missing group is an empty one; every child is a line, whatever its name.
     const QDomElement group = root.Child(QStringLiteral("DataGroup")).Element();

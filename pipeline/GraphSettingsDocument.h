@@ -6,6 +6,7 @@
 // Reading checks the whole document before anything is handed back, so a
 // caller that applies only a complete TGraphSettings is never left half
 // changed by a broken file.
+#include "devices/DeliverySettings.h"
 #include "foundation/Errors.h"
 #include "foundation/LocalDefs.h"
 #include "graphs/SkewTGraphParameters.h"
@@ -32,6 +33,8 @@ struct TGraphSettings
     QStringList RecordedLines;
     // Written only when set, so documents without it stay as they were.
     TStationIdentity Station;
+    // Where the reports go; written only when set, like the station.
+    TDeliverySettings Delivery;
 };
 
 // The file's bytes: the line <?xml version="1.0"?>, then the element tree
@@ -45,7 +48,8 @@ void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings)
 // EKestrinConfigStringError unchanged. Any other problem raises an exception
 // whose message says where: EGraphSettingsFileError (unreadable, not XML,
 // with the line), EConvertError (a missing element or a value that is not
-// a number or boolean, or a station identity out of range), EListIndexError (fewer than three
+// a number or boolean, a station identity out of range, or a delivery port
+// that is not one), EListIndexError (fewer than three
 // "Axis" or ten "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName);
 TGraphSettings ReadGraphSettings(const QString &fileName);

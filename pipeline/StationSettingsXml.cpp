@@ -1,11 +1,22 @@
 #include "pipeline/StationSettingsXml.h"
 
+#include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SettingsXml.h"
 
 namespace {
 
 const QString StationElement = QStringLiteral("Station");
+const QString DeliveryElement = QStringLiteral("Delivery");
+
+// The text fields of the delivery settings with their element names.
+const std::pair<const char *, QString TDeliverySettings::*> DeliveryTexts[] = {
+    {"Host", &TDeliverySettings::Host},
+    {"User", &TDeliverySettings::User},
+    {"PrivateKeyFile", &TDeliverySettings::PrivateKeyFile},
+    {"RemoteFolder", &TDeliverySettings::RemoteFolder},
+    {"KnownHostsFile", &TDeliverySettings::KnownHostsFile},
+};
 
 } // namespace
 
@@ -48,4 +59,47 @@ TStationIdentity LoadStationFromXml(const QDomElement &parent)
     station.Latitude = angle(QStringLiteral("Latitude"), LatitudeProblem);
     station.Longitude = angle(QStringLiteral("Longitude"), LongitudeProblem);
     return station;
+}
+
+void SaveDeliveryToXml(const TDeliverySettings &delivery, QDomElement &parent)
+{
+    if (delivery.IsEmpty())
+        return;
+    QDomElement element = AddChildElement(parent, DeliveryElement);
+    const auto text = [&](const QString &name, const QString &value) {
+        if (!value.isEmpty())
+            AddChildElement(element, name, value);
+    };
+    text(QStringLiteral("Host"), delivery.Host);
+    if (delivery.Port != 22)
+        AddChildElement(element, QStringLiteral("Port"), QString::number(delivery.Port));
+    text(QStringLiteral("User"), delivery.User);
+    text(QStringLiteral("PrivateKeyFile"), delivery.PrivateKeyFile);
+    text(QStringLiteral("RemoteFolder"), delivery.RemoteFolder);
+    text(QStringLiteral("KnownHostsFile"), delivery.KnownHostsFile);
+    if (delivery.UploadDirectly)
+        AddChildElement(element, QStringLiteral("UploadDirectly"), BoolToStr(true));
+}
+
+TDeliverySettings LoadDeliveryFromXml(const QDomElement &parent)
+{
+    TDeliverySettings delivery;
+    const TXmlReader reader = TXmlReader(parent).Child(DeliveryElement);
+    if (reader.Element().isNull())
+        return delivery;
+    const auto present = [&](const QString &name) {
+        return !reader.Element().firstChildElement(name).isNull();
+    };
+    for (const auto &[name, field] : DeliveryTexts)
+        if (present(QLatin1String(name)))
+            delivery.*field = reader.Child(QLatin1String(name)).Element().text();
+    if (present(QStringLiteral("Port"))) {
+        delivery.Port = reader.Integer(QStringLiteral("Port"));
+        if (delivery.Port < 1 || delivery.Port > 65535)
+            throw EConvertError(reader.Child(QStringLiteral("Port")).Path() +
+                                QStringLiteral(": the port must be between 1 and 65535"));
+    }
+    if (present(QStringLiteral("UploadDirectly")))
+        delivery.UploadDirectly = reader.Boolean(QStringLiteral("UploadDirectly"));
+    return delivery;
 }

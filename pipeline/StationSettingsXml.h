@@ -1,6 +1,8 @@
 #pragma once
-// The station's settings in the graph settings document: written only when
-// set, so that documents without them stay as they were.
+// The station's settings in the graph settings document, and where its
+// reports are delivered: written only when set, so that documents without
+// them stay as they were.
+#include "devices/DeliverySettings.h"
 #include "sounding/StationIdentity.h"
 
 #include <QDomElement>
@@ -12,3 +14,15 @@ void SaveStationToXml(const TStationIdentity &station, QDomElement &parent);
 // EConvertError naming the element for a value that cannot be read or is out
 // of range.
 TStationIdentity LoadStationFromXml(const QDomElement &parent);
+
+// Adds a "Delivery" element to `parent` holding "Host", "Port", "User",
+// "PrivateKeyFile", "RemoteFolder", "KnownHostsFile" and "UploadDirectly",
+// each only when set (the port when not 22, the flag when true); nothing at
+// all when the settings are empty. Never a password: there is none.
+void SaveDeliveryToXml(const TDeliverySettings &delivery, QDomElement &parent);
+// The settings under `parent`'s "Delivery" element; empty without one.
+// EConvertError naming the element for a port that is not a number from 1 to
+// 65535 or a flag that is not a boolean. Files and folders are taken as
+// written (the document may come from another machine):
+// DeliverySettingsProblems tells what is wrong with them here.
+TDeliverySettings LoadDeliveryFromXml(const QDomElement &parent);

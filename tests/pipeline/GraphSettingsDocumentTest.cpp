@@ -228,3 +228,43 @@ TEST(GraphSettingsDocument, StationIdentity)
         }
     }
 }
+
+// The delivery settings go beside the station, only when set; a port that is
+// not one is refused with its path.
+TEST(GraphSettingsDocument, DeliverySettings)
+{
+    TGraphSettings settings;
+    settings.Station = {QStringLiteral("03808"), 50.2, -5.3};
+    const QByteArray plain = GraphSettingsToBytes(settings);
+    EXPECT_FALSE(plain.contains("Delivery"));
+
+    settings.Delivery = {QStringLiteral("met-switch"),
+                         2222,
+                         QStringLiteral("ventrel"),
+                         QStringLiteral("/home/op/.ssh/id_ed25519"),
+                         QStringLiteral("/incoming"),
+                         QStringLiteral("/home/op/.ssh/known_hosts"),
+                         true};
+    const QByteArray delivering = GraphSettingsToBytes(settings);
+    EXPECT_TRUE(delivering.contains("</Station>\r\n <Delivery>\r\n  <Host>met-switch</Host>\r\n"
+                                    "  <Port>2222</Port>\r\n"))
+        << delivering.toStdString();
+    EXPECT_EQ(ParseGraphSettings(delivering, QStringLiteral("s.xml")).Delivery, settings.Delivery);
+    settings.Delivery = {QStringLiteral("met-switch"), 22, {},   {},
+                         QStringLiteral("/in"),        {}, false};
+    const QByteArray partial = GraphSettingsToBytes(settings);
+    EXPECT_FALSE(partial.contains("<Port>") || partial.contains("<User>"));
+    EXPECT_EQ(ParseGraphSettings(partial, QStringLiteral("s.xml")).Delivery, settings.Delivery);
+
+    for (const char *port : {"<Port>0</Port>", "<Port>x</Port>"}) {
+        QByteArray broken = delivering;
+        broken.replace("<Port>2222</Port>", port);
+        try {
+            ParseGraphSettings(broken, QStringLiteral("s.xml"));
+            ADD_FAILURE() << port;
+        } catch (const EConvertError &e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("KestrinGraphs/Delivery/Port")))
+                << e.Message().toStdString();
+        }
+    }
+}
