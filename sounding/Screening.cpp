@@ -47,8 +47,10 @@ int Clamp(int value, int low, int high)
 // the line through its neighbours. The line is a Theil-Sen fit, the median
 // of the pairwise slopes and of the intercepts, so that one bad neighbour
 // among six does not move it. The threshold is 1 hPa or 2 per mille of the
-// frame's pressure, whichever is larger. 1 hPa stands clear of the sensor's
-// noise, a few tenths of a hPa at any level (WMO-No. 8 part I ch. 12): with
+// frame's pressure, whichever is larger, measured in ln p (a departure d
+// from p counts as ln(1 + d / p), within 0.1 % of d / p up to 2 per mille;
+// at 5 hPa the 1 hPa becomes -0.9 / +1.1 hPa). 1 hPa stands clear of
+// the sensor's noise, a few tenths of a hPa at any level (WMO-No. 8 part I ch. 12): with
 // +-0.3 hPa the fit's residuals stay under 0.6 hPa in a 6 m/s ascent with
 // 1 s frames. The relative part is some 16 m of height: the balloon's real
 // rise rate wobbles (0.5-1 m/s over tens of seconds), which a line through
@@ -58,11 +60,11 @@ int Clamp(int value, int low, int high)
 // on both sides and three in all: the release frame and the edges of a fade
 // cannot be told from a jump and are kept.
 //
-// `axis` and `logP` are those of the frames in `pressure` order (NaN ln p
-// without a pressure); the result marks the jumps.
+// `axis` and `logP` (NaN without a pressure) are those of the frames whose
+// pressures pressure(k) gives; the result marks the jumps.
+template <class Pressure>
 std::vector<char> PressureJumps(const std::vector<double> &axis, const std::vector<double> &logP,
-                                const std::vector<double> &pressure,
-                                const TScreeningOptions &options)
+                                Pressure pressure, const TScreeningOptions &options)
 {
     std::vector<char> jump(axis.size(), 0);
     // The frames with a pressure, side by side.
@@ -117,14 +119,12 @@ std::vector<char> PressureJumps(const std::vector<double> &axis, const std::vect
                          : slopes > 0 ? MedianOf(slope.data(), slopes)
                                       : 0.0;
         // The line's ln p at the frame is the median of y - s dt; taken from
-        // the frame's own ln p, it must lie within ln(1 -+ limit / p). Counts
-        // decide unless the two middle values (ranks lo and hi) straddle an
-        // edge; only then is the median worked out.
-        const double p = pressure[at[q]];
-        const double limit =
-            std::max(options.PressureDeparture, options.PressureRelativeDeparture * p);
-        const double low = limit < p ? std::log1p(-limit / p) : -HUGE_VAL,
-                     high = std::log1p(limit / p);
+        // the frame's own ln p, it must lie within +-limit. Counts decide
+        // unless the two middle values (ranks lo and hi) straddle an edge;
+        // only then is the median worked out.
+        const double limit = std::max(options.PressureDeparture / pressure(at[q]),
+                                      options.PressureRelativeDeparture);
+        const double low = -limit, high = limit;
         int below = 0, above = 0;
         for (int a = 0; a < n; ++a) {
             residual[a] = y[a] - s * dt[a] - logP[at[q]];
@@ -159,25 +159,22 @@ std::vector<char> PressureJumps(const std::vector<double> &axis, const std::vect
 // SpikeMinNeighbours values a side for slow frame rates, so that two spiked
 // frames in a row are still outvoted.
 //
-// value(i) is the value of frame i, NaN for none; the result marks spikes.
+// value(i) is the value of frame i, NaN for none; `spike` marks the spikes,
+// `at` is room for the indexes of the valid values.
 template <class Value>
-std::vector<char> Spikes(const std::vector<double> &axis, Value value, double limit,
-                         const TScreeningOptions &options)
+void MarkSpikes(const std::vector<double> &axis, Value value, double limit,
+                const TScreeningOptions &options, std::vector<uint32_t> &at,
+                std::vector<char> &spike)
 {
     const size_t frames = axis.size();
-    std::vector<char> spike(frames, 0);
-    // The valid values and their times, side by side.
-    std::vector<uint32_t> at(frames);
-    std::vector<double> t(frames), v(frames);
+    spike.assign(frames, 0);
+    at.resize(frames);
     size_t m = 0;
-    for (size_t i = 0; i < frames; ++i) {
-        const double x = value(i);
-        if (std::isfinite(x)) {
-            at[m] = uint32_t(i);
-            t[m] = axis[i];
-            v[m++] = x;
-        }
-    }
+    for (size_t i = 0; i < frames; ++i)
+        if (std::isfinite(value(i)))
+            at[m++] = uint32_t(i);
+    auto t = [&](size_t q) { return axis[at[q]]; };
+    auto v = [&](size_t q) { return value(at[q]); };
     const size_t maxSide = MaxSpikeNeighbours;
     const size_t minSide = size_t(Clamp(options.SpikeMinNeighbours, 1, MaxSpikeNeighbours));
     const double near = options.SpikeWindowSeconds, far = options.SpikeMaxWindowSeconds;
@@ -185,13 +182,14 @@ std::vector<char> Spikes(const std::vector<double> &axis, Value value, double li
     // one past the last value within them after it: they only move on.
     size_t nearFrom = 0, farFrom = 0, nearTo = 0, farTo = 0;
     for (size_t q = 0; q < m; ++q) {
-        while (t[q] - t[nearFrom] > near)
+        const double tq = t(q);
+        while (tq - t(nearFrom) > near)
             ++nearFrom;
-        while (t[q] - t[farFrom] > far)
+        while (tq - t(farFrom) > far)
             ++farFrom;
-        while (nearTo < m && t[nearTo] - t[q] <= near)
+        while (nearTo < m && t(nearTo) - tq <= near)
             ++nearTo;
-        while (farTo < m && t[farTo] - t[q] <= far)
+        while (farTo < m && t(farTo) - tq <= far)
             ++farTo;
         const size_t left =
             std::min(std::max(q - nearFrom, std::min(minSide, q - farFrom)), maxSide);
@@ -200,56 +198,69 @@ std::vector<char> Spikes(const std::vector<double> &axis, Value value, double li
         const size_t side = std::min(left, right);
         if (side == 0)
             continue;
-        // The median of the 2 side + 1 values lies below v - limit when at
-        // least side + 1 of them do, above v + limit likewise: counts instead
-        // of a sort, nearest values first, done as soon as side + 1 lie
-        // within the limit (v itself is one).
-        const double low = v[q] - limit, high = v[q] + limit;
-        size_t inside = 1, below = 0, above = 0;
+        // The median of the 2 side + 1 values lies within the limit of v when
+        // side + 1 of them do (v itself is one): nearest values first, most
+        // often done after a few. Otherwise it lies below v - limit when at
+        // least side + 1 of them do, above v + limit likewise: counts
+        // instead of a sort.
+        const double low = v(q) - limit, high = v(q) + limit;
+        auto within = [&](double w) { return size_t(w >= low && w <= high); };
+        size_t inside = 1;
         for (size_t d = 1; d <= side && inside <= side; ++d)
-            for (const double w : {v[q - d], v[q + d]}) {
-                below += w < low;
-                above += w > high;
-                inside += w >= low && w <= high;
-            }
+            inside += within(v(q - d)) + within(v(q + d));
+        if (inside > side)
+            continue;
+        size_t below = 0, above = 0;
+        for (size_t r = q - side; r <= q + side; ++r) {
+            below += v(r) < low;
+            above += v(r) > high;
+        }
         if (below > side || above > side)
             spike[at[q]] = 1;
     }
-    return spike;
 }
 
-void FindGaps(const TScreenedFrames &screened, double startTime, TGapKind what,
-              const TScreeningOptions &options, std::vector<TScreeningGap> &gaps)
+// The gaps of both kinds, in increasing height (a temperature gap first
+// where both start at one frame).
+void FindGaps(const TScreenedFrames &screened, double startTime, const TScreeningOptions &options,
+              std::vector<TScreeningGap> &gaps)
 {
-    size_t previous = None;
+    size_t previous[2] = {None, None}; // the last valid frame of each kind
     for (size_t i = 0; i < screened.Frames.size(); ++i) {
         const TSoundingFrame &frame = screened.Frames[i];
-        if (!frame.HasPressure() ||
-            !(what == gkTemperature ? frame.HasTemperature() : frame.HasHumidity()))
+        if (!frame.HasPressure())
             continue;
-        if (previous != None) {
-            const TSoundingFrame &below = screened.Frames[previous];
+        for (const TGapKind what : {gkTemperature, gkHumidity}) {
+            if (!(what == gkTemperature ? frame.HasTemperature() : frame.HasHumidity()))
+                continue;
+            const size_t before = previous[what];
+            previous[what] = i;
+            if (before == None)
+                continue;
+            const TSoundingFrame &below = screened.Frames[before];
             const double duration =
                 (frame.Time - startTime) * SecondsPerDay - (below.Time - startTime) * SecondsPerDay;
             // NaN without both altitudes: then the time alone decides.
             const double thickness = frame.Altitude - below.Altitude;
-            if (duration > options.GapSeconds || thickness > options.GapMetres) {
-                TScreeningGap gap;
-                gap.What = what;
-                gap.Before = previous;
-                gap.After = i;
-                gap.BottomPressure = below.Pressure;
-                gap.TopPressure = frame.Pressure;
-                gap.BottomAltitude = below.Altitude;
-                gap.TopAltitude = frame.Altitude;
-                gap.Seconds = duration;
-                gap.TooThickToInterpolate =
-                    below.Pressure - frame.Pressure > options.InterpolableGapPressure;
-                gaps.push_back(gap);
-            }
+            if (!(duration > options.GapSeconds || thickness > options.GapMetres))
+                continue;
+            TScreeningGap gap;
+            gap.What = what;
+            gap.Before = before;
+            gap.After = i;
+            gap.BottomPressure = below.Pressure;
+            gap.TopPressure = frame.Pressure;
+            gap.BottomAltitude = below.Altitude;
+            gap.TopAltitude = frame.Altitude;
+            gap.Seconds = duration;
+            gap.TooThickToInterpolate =
+                below.Pressure - frame.Pressure > options.InterpolableGapPressure;
+            gaps.push_back(gap);
         }
-        previous = i;
     }
+    std::stable_sort(gaps.begin(), gaps.end(), [](const TScreeningGap &a, const TScreeningGap &b) {
+        return a.Before < b.Before;
+    });
 }
 
 // Superadiabatic layers (FMH-3 ch. 4: a lapse rate beyond the dry adiabat,
@@ -375,62 +386,57 @@ TScreenedFrames ScreenAscent(const TSoundingFrames &ascent, const TScreeningOpti
     // after it lie far beyond any window. The gaps measure recorded time.
     constexpr double BreakSeconds = 1e7;
     std::vector<uint32_t> kept;
-    std::vector<double> axis;
+    std::vector<double> axis, logP;
     kept.reserve(ascent.size());
     axis.reserve(ascent.size());
-    double lastTime = -std::numeric_limits<double>::infinity(), breaks = 0.0;
+    logP.reserve(ascent.size());
+    double lastTime = -std::numeric_limits<double>::infinity(), breaks = 0.0, startTime = 0.0;
     bool broken = false;
     for (size_t i = 0; i < ascent.size(); ++i) {
-        const double time = ascent[i].Time;
-        if (!std::isfinite(time) || time < lastTime) {
+        const TSoundingFrame &frame = ascent[i];
+        if (!std::isfinite(frame.Time) || frame.Time < lastTime) {
             ++counts.Time;
-            broken = broken || std::isfinite(time);
+            broken = broken || std::isfinite(frame.Time);
             continue;
         }
+        if (kept.empty())
+            startTime = frame.Time;
         if (broken)
             breaks += BreakSeconds;
         broken = false;
-        lastTime = time;
+        lastTime = frame.Time;
         kept.push_back(uint32_t(i));
-        axis.push_back(breaks);
+        axis.push_back(breaks + (frame.Time - startTime) * SecondsPerDay);
+        logP.push_back(frame.HasPressure() ? std::log(frame.Pressure) : TSoundingFrame::Missing);
     }
     if (kept.empty())
         return screened;
-    const double startTime = ascent[kept.front()].Time;
-    std::vector<double> logP(kept.size()), pressure(kept.size());
-    for (size_t k = 0; k < kept.size(); ++k) {
-        const TSoundingFrame &frame = ascent[kept[k]];
-        axis[k] += (frame.Time - startTime) * SecondsPerDay;
-        pressure[k] = frame.Pressure;
-        logP[k] = frame.HasPressure() ? std::log(frame.Pressure) : TSoundingFrame::Missing;
-    }
 
     // The ascent without the pressure jumps; axis and logP follow it.
-    const std::vector<char> jumps = PressureJumps(axis, logP, pressure, options);
+    // Humidity of 0 % or below is no measurement (the dew point of dry air
+    // does not exist): missing.
+    const std::vector<char> jumps = PressureJumps(
+        axis, logP, [&](size_t k) { return ascent[kept[k]].Pressure; }, options);
     const size_t n = kept.size() - size_t(std::count(jumps.begin(), jumps.end(), 1));
     counts.Pressure = int(kept.size() - n);
-    screened.Frames.resize(n);
+    TSoundingFrames &frames = screened.Frames;
+    frames.reserve(n);
     screened.Source.resize(n);
+    screened.Flags.assign(n, sfNone);
     for (size_t k = 0, i = 0; k < kept.size(); ++k)
         if (!jumps[k]) {
-            screened.Frames[i] = ascent[kept[k]];
+            frames.push_back(ascent[kept[k]]);
+            if (frames[i].HasHumidity() && frames[i].Humidity <= 0.0) {
+                frames[i].Humidity = TSoundingFrame::Missing;
+                screened.Flags[i] |= sfHumidityNotPositive;
+                ++counts.Humidity;
+            }
             screened.Source[i] = kept[k];
             axis[i] = axis[k];
             logP[i++] = logP[k];
         }
     axis.resize(n);
     logP.resize(n);
-    TSoundingFrames &frames = screened.Frames;
-    screened.Flags.assign(n, sfNone);
-
-    // Humidity of 0 % or below is no measurement (the dew point of dry air
-    // does not exist): missing.
-    for (size_t i = 0; i < n; ++i)
-        if (frames[i].HasHumidity() && frames[i].Humidity <= 0.0) {
-            frames[i].Humidity = TSoundingFrame::Missing;
-            screened.Flags[i] |= sfHumidityNotPositive;
-            ++counts.Humidity;
-        }
 
     // Temperature spikes: 2 K. A real inversion of 5 K over 100 m keeps its
     // values: the median follows a monotone stretch exactly, and at its top,
@@ -439,9 +445,11 @@ TScreenedFrames ScreenAscent(const TSoundingFrames &ascent, const TScreeningOpti
     // sensor's few tenths of noise stays under 2 K. Every spike that would
     // move a coded temperature by more than the TEMP tolerance above
     // 300 hPa (2 K, WMO-No. 306) goes.
-    const std::vector<char> hot = Spikes(
+    std::vector<uint32_t> at;
+    std::vector<char> hot, wet;
+    MarkSpikes(
         axis, [&](size_t i) { return frames[i].Temperature; }, options.TemperatureDeparture,
-        options);
+        options, at, hot);
     for (size_t i = 0; i < n; ++i)
         if (hot[i]) {
             frames[i].Temperature = TSoundingFrame::Missing;
@@ -456,9 +464,13 @@ TScreenedFrames ScreenAscent(const TSoundingFrames &ascent, const TScreeningOpti
     // stretches the median keeps. Values above 100 % are compared as 100 %,
     // so that a cloud's supersaturated readings are capped, not screened,
     // while a lone 110 % in dry air is a spike.
-    const std::vector<char> wet = Spikes(
-        axis, [&](size_t i) { return std::min(frames[i].Humidity, 100.0); },
-        options.HumidityDeparture, options);
+    MarkSpikes(
+        axis,
+        [&](size_t i) {
+            return frames[i].HasHumidity() ? std::min(frames[i].Humidity, 100.0)
+                                           : TSoundingFrame::Missing;
+        },
+        options.HumidityDeparture, options, at, wet);
     for (size_t i = 0; i < n; ++i) {
         if (wet[i]) {
             frames[i].Humidity = TSoundingFrame::Missing;
@@ -481,11 +493,7 @@ TScreenedFrames ScreenAscent(const TSoundingFrames &ascent, const TScreeningOpti
     // inversion or isothermal layer whose base and top TEMP reports as
     // mandatory significant levels (WMO-No. 306, FM 35, Section 5): a layer
     // of missing data up to that thickness cannot hide one.
-    FindGaps(screened, startTime, gkTemperature, options, screened.Gaps);
-    FindGaps(screened, startTime, gkHumidity, options, screened.Gaps);
-    std::stable_sort(
-        screened.Gaps.begin(), screened.Gaps.end(),
-        [](const TScreeningGap &a, const TScreeningGap &b) { return a.Before < b.Before; });
+    FindGaps(screened, startTime, options, screened.Gaps);
 
     FindSuperadiabaticLayers(screened, axis, logP, options);
     counts.Superadiabatic = int(screened.Superadiabatic.size());

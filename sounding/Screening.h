@@ -23,10 +23,10 @@
 struct TScreeningOptions
 {
     // Pressure: a frame departing more than PressureDeparture (hPa), or
-    // PressureRelativeDeparture times its pressure if that is larger, from
-    // the trend of its neighbours (ln p straight in time, through the
-    // PressureNeighbours nearest frames on each side within
-    // NeighbourSeconds) is dropped.
+    // PressureRelativeDeparture times its pressure if that is larger (both
+    // measured in ln p), from the trend of its neighbours (ln p straight in
+    // time, through the PressureNeighbours nearest frames on each side
+    // within NeighbourSeconds) is dropped.
     double PressureDeparture = 1.0;
     double PressureRelativeDeparture = 0.002;
     int PressureNeighbours = 3;
