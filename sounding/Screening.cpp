@@ -49,16 +49,16 @@ int Clamp(int value, int low, int high)
 // among six does not move it. The threshold is 1 hPa or 2 per mille of the
 // frame's pressure, whichever is larger, measured in ln p (a departure d
 // from p counts as ln(1 + d / p), within 0.1 % of d / p up to 2 per mille;
-// at 5 hPa the 1 hPa becomes -0.9 / +1.1 hPa). 1 hPa stands clear of
-// the sensor's noise, a few tenths of a hPa at any level (WMO-No. 8 part I ch. 12): with
-// +-0.3 hPa the fit's residuals stay under 0.6 hPa in a 6 m/s ascent with
-// 1 s frames. The relative part is some 16 m of height: the balloon's real
-// rise rate wobbles (0.5-1 m/s over tens of seconds), which a line through
-// frames 10 s apart cannot follow, and near the ground a few metres are most
-// of a hPa. A jump of 2 hPa at 500 hPa (30 m off the level at which every
-// value of the frame is placed) goes. A frame is judged only with neighbours
-// on both sides and three in all: the release frame and the edges of a fade
-// cannot be told from a jump and are kept.
+// at 5 hPa the 1 hPa becomes -0.9 / +1.1 hPa). 1 hPa stands clear of the
+// sensor's noise, a few tenths of a hPa at any level (WMO-No. 8, part I,
+// ch. 12): with +-0.3 hPa the fit's residuals stay under 0.6 hPa in a 6 m/s
+// ascent with 1 s frames. The relative part is some 16 m of height: the
+// balloon's real rise rate wobbles (0.5-1 m/s over tens of seconds), which a
+// line through frames 10 s apart cannot follow, and near the ground a few
+// metres are most of a hPa. A jump of 2 hPa at 500 hPa (30 m off the level
+// at which every value of the frame is placed) goes. A frame is judged only
+// with neighbours on both sides and three in all: the release frame and the
+// edges of a fade cannot be told from a jump and are kept.
 //
 // `axis` and `logP` (NaN without a pressure) are those of the frames whose
 // pressures pressure(k) gives; the result marks the jumps.
