@@ -90,9 +90,10 @@ enum TRawCommand : uint8_t
     rcLengthUnit = 5,         // TIntegerWrapper: a TLengthUnit ordinal
     rcPrintImage = 6,         // TIntegerWrapper: the TGraphType ordinal to print
     rcSoundingProducts = 7,   // TIntegerWrapper: TProductsRequest flags
+    rcFlightSettings = 8,     // TFlightSettingsPacket: what the operator says of the flight
 };
 // How many kinds there are: one more than the last.
-constexpr size_t RawCommandKinds = rcSoundingProducts + 1;
+constexpr size_t RawCommandKinds = rcFlightSettings + 1;
 
 // One command and its data, both owned by whoever holds the packet.
 class TRawDataPacket : public TObject

@@ -109,6 +109,13 @@ const QStringList &TFlightSession::RecordedLines() const
 
 // --- settings ---------------------------------------------------------------------
 
+void TFlightSession::SetStation(const TStationIdentity &station)
+{
+    FStation = station;
+    FFlightSettings.Station = station;
+    PostFlightSettings();
+}
+
 void TFlightSession::SetLaunchElevation(double metres)
 {
     FDataParameters.SetLaunchElevation(metres);
@@ -225,6 +232,11 @@ void TFlightSession::ApplyConfiguration()
 void TFlightSession::BeginNewRun()
 {
     FRecording->BeginNewRun(FDataParameters);
+    // A new flight: its marks go, the data are open again.
+    FFlightSettings.Release.reset();
+    FFlightSettings.End.reset();
+    FFlightSettings.DataEnded = false;
+    PostFlightSettings();
     if (OnNewDataSet)
         OnNewDataSet();
 }
@@ -270,7 +282,34 @@ void TFlightSession::StartRun(const QString &logPath)
 void TFlightSession::StopRun()
 {
     StopReceiver();
-    FRunning = false;
+    if (FRunning) {
+        FRunning = false;
+        FFlightSettings.DataEnded = true;
+        PostFlightSettings();
+    }
+}
+
+void TFlightSession::PostFlightSettings()
+{
+    FGraphThread->Commands().PostFlightSettings(FFlightSettings);
+}
+
+void TFlightSession::SetSurfaceObservation(const std::optional<TSurfaceObservation> &observation)
+{
+    FFlightSettings.Surface = observation;
+    PostFlightSettings();
+}
+
+void TFlightSession::MarkRelease(std::optional<double> time)
+{
+    FFlightSettings.Release = time;
+    PostFlightSettings();
+}
+
+void TFlightSession::MarkEndOfAscent(std::optional<double> time)
+{
+    FFlightSettings.End = time;
+    PostFlightSettings();
 }
 
 // --- device events --------------------------------------------------------------------
@@ -376,12 +415,17 @@ void TFlightSession::AdoptSettings(TLoadedSettings loaded)
     SetTimeParameters(time);
     SetLengthUnit(settings.DisplayedUnit);
     FStation = settings.Station;
+    FFlightSettings.Station = settings.Station;
+    FFlightSettings.Surface = settings.Surface;
     RecordReplay(std::move(loaded.Replay));
 }
 
 void TFlightSession::RecordReplay(TReplay replay)
 {
     FRecording->RecordReplay(std::move(replay));
+    // A saved run is whole: an ascent still rising at its end lost the signal.
+    FFlightSettings.DataEnded = true;
+    PostFlightSettings();
     FReplayCycle = FGraphThread->RequestCycle();
 }
 
@@ -396,6 +440,7 @@ TGraphSettings TFlightSession::Settings(TGraphType currentGraph) const
     settings.CurrentGraph = currentGraph;
     settings.RecordedLines = RecordedLines();
     settings.Station = FStation;
+    settings.Surface = FFlightSettings.Surface;
     return settings;
 }
 

@@ -90,7 +90,7 @@ class TFlightSession
     const TDataParameters &RunParameters() const;
     void SetLaunchElevation(double metres);
     const TStationIdentity &Station() const { return FStation; }
-    void SetStation(const TStationIdentity &station) { FStation = station; }
+    void SetStation(const TStationIdentity &station);
     const TStandardGraphParameters &StandardParameters() const { return FStandardParameters; }
     const TSkewTGraphParameters &SkewTParameters() const { return FSkewTParameters; }
     const TTimeGraphParameters &TimeParameters() const { return FTimeParameters; }
@@ -111,6 +111,17 @@ class TFlightSession
     void SetLengthUnit(TLengthUnit unit);
     // Asks the graph thread for the print image of a graph.
     void RequestPrintImage(TGraphType type);
+
+    // --- what the operator says of the flight ---------------------------------
+    const TFlightSettings &FlightSettings() const { return FFlightSettings; }
+    // The station's surface observation at the release; none: the products
+    // take the sonde's reading. Kept across runs, as the station is.
+    void SetSurfaceObservation(const std::optional<TSurfaceObservation> &observation);
+    // The operator's release (the first frame at or after `time`, days) and
+    // End of Ascent (the last frame at or before it); none: automatic, and
+    // not pressed. A new data set forgets both.
+    void MarkRelease(std::optional<double> time);
+    void MarkEndOfAscent(std::optional<double> time);
 
     // --- the run --------------------------------------------------------------
     const QStringList &RecordedLines() const;
@@ -191,6 +202,7 @@ class TFlightSession
     // Moves the newest products from the graph thread into FNewestProducts.
     void CollectProducts();
     void RecordReplay(TReplay replay);
+    void PostFlightSettings();
 
     TFlightSessionOptions FOptions;
     std::unique_ptr<TGraphThread> FGraphThread;
@@ -200,6 +212,7 @@ class TFlightSession
 
     TDataParameters FDataParameters;
     TStationIdentity FStation;
+    TFlightSettings FFlightSettings;
     TStandardGraphParameters FStandardParameters;
     TSkewTGraphParameters FSkewTParameters;
     TTimeGraphParameters FTimeParameters;

@@ -64,6 +64,11 @@ void TGraphCommands::PostSoundingProducts(uint8_t request)
     Post(rcSoundingProducts, std::make_unique<TIntegerWrapper>(int32_t(request)));
 }
 
+void TGraphCommands::PostFlightSettings(const TFlightSettings &settings)
+{
+    Post(rcFlightSettings, std::make_unique<TFlightSettingsPacket>(settings));
+}
+
 uint64_t TGraphCommands::Count(uint8_t kind) const
 {
     return kind < FCounts.size() ? FCounts[kind].load() : 0;

@@ -7,11 +7,14 @@
 #include "foundation/LocalDefs.h"
 #include "pipeline/DataBuffer.h"
 #include "pipeline/DataParameters.h"
+#include "sounding/StationIdentity.h"
+#include "sounding/SurfaceObservation.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TStandardGraphParameters;
@@ -25,6 +28,27 @@ enum TProductsRequest : uint8_t
     prProducts = 0,
     prProcessedCsv = 1, // the processed data of every frame (Export CSV)
     prSharppy = 2,      // the ascent as a SHARPpy sounding (Export Sounding)
+};
+
+// What the operator says of the flight besides its frames: the station, its
+// surface observation, the marks of the release and of the end of the ascent,
+// and whether the data have ended (a saved run read whole, a live run
+// stopped). A new run forgets it: it comes again after each.
+struct TFlightSettings
+{
+    TStationIdentity Station;
+    std::optional<TSurfaceObservation> Surface;
+    std::optional<double> Release; // date-time of the operator's mark; none: automatic
+    std::optional<double> End;     // date-time of End of Ascent; none: not pressed
+    bool DataEnded = false;
+    bool operator==(const TFlightSettings &) const = default;
+};
+
+class TFlightSettingsPacket : public TObject
+{
+  public:
+    explicit TFlightSettingsPacket(const TFlightSettings &settings) : Settings(settings) {}
+    TFlightSettings Settings;
 };
 
 class TGraphCommands
@@ -45,6 +69,7 @@ class TGraphCommands
     void PostPrintImage(TGraphType type);
     // `request`: TProductsRequest flags.
     void PostSoundingProducts(uint8_t request = prProducts);
+    void PostFlightSettings(const TFlightSettings &settings);
 
     // How many commands of the kind were posted.
     uint64_t Count(uint8_t kind) const;

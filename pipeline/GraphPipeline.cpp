@@ -120,6 +120,7 @@ void TGraphPipeline::ReservePackets(size_t frames)
 {
     FAllPackets.reserve(frames);
     FGoodPackets.reserve(frames);
+    FFrames.reserve(frames);
 }
 
 void TGraphPipeline::Invalidate(TGraphType type)
@@ -239,13 +240,14 @@ void TGraphPipeline::Process(TCommandList &batch, TCycleOutput &output)
 
 std::unique_ptr<TSoundingProductsPacket> TGraphPipeline::MakeProducts(uint8_t request) const
 {
-    auto packet = std::make_unique<TSoundingProductsPacket>(ComputeSoundingProducts(FGoodPackets));
+    auto packet =
+        std::make_unique<TSoundingProductsPacket>(ComputeFlightProducts(FFrames, FPhases, FSetup));
     if (request & prProcessedCsv)
         packet->ProcessedCsv = FormatProcessedDataCsv(FParameters.Configuration(), FAllPackets);
     // The ascent as the graphs show it: frames without errors.
     if (request & prSharppy) {
         try {
-            packet->Sharppy = FormatSharppySounding(FGoodPackets);
+            packet->Sharppy = FormatSharppySounding(FGoodPackets, FStation);
         } catch (const EVentrelError &e) {
             packet->SharppyError = e.Message();
         }
@@ -341,6 +343,12 @@ void TGraphPipeline::ProcessCommand(TRawDataPacket &command, TCycleState &state,
             wrongData();
         }
         break;
+    case rcFlightSettings:
+        if (auto settings = dynamic_cast<const TFlightSettingsPacket *>(data))
+            ApplyFlightSettings(settings->Settings);
+        else
+            wrongData();
+        break;
     default:
         ReportError(QStringLiteral("command/%1").arg(command.Command),
                     QStringLiteral("Graph thread: unknown command %1").arg(command.Command),
@@ -354,6 +362,20 @@ void TGraphPipeline::AddFrame(const TKestrinResult &frame, TCycleState &state,
 {
     TDataPacket packet = MakeDataPacket(frame, FBase, settings);
     AdvanceBase(FBase, packet);
+    // The sounding takes each quantity on its own validity: a failed
+    // voltage does not take the pressure with it.
+    TSoundingFrame sounding;
+    sounding.Time = frame.Time();
+    if (frame.HasValidPrimaryPressure())
+        sounding.Pressure = frame.PrimaryPressure();
+    if (frame.HasValidPrimaryTemperature())
+        sounding.Temperature = frame.PrimaryTemperature();
+    if (frame.HasValidPrimaryHumidity())
+        sounding.Humidity = frame.PrimaryHumidity();
+    if (packet.HasAltitude())
+        sounding.Altitude = packet.Altitude();
+    FFrames.push_back(sounding);
+    FPhases.Add(sounding);
     state.Append.TimeTexts << packet.TimeText();
     state.Append.RowTexts << RowText(packet, settings);
     state.SendAppend = true;
@@ -368,6 +390,9 @@ void TGraphPipeline::StartRun(const TObject *data, TCycleState &state, TCycleOut
     SetConfigurationColumns();
     FGoodPackets.clear();
     FAllPackets.clear();
+    FFrames.clear();
+    FPhases.Clear();
+    FSetup = TFlightSetup{FParameters.LaunchElevation(), std::nullopt};
     FGraphedCount = 0;
     FGraphCounts.fill(0);
     FBase = TAltitudeBase::Start(FParameters.LaunchElevation());
@@ -379,6 +404,16 @@ void TGraphPipeline::StartRun(const TObject *data, TCycleState &state, TCycleOut
     state.SendAppend = false;
     for (TGraphType type : GraphTypes)
         ApplyParameters(type, true, output);
+}
+
+void TGraphPipeline::ApplyFlightSettings(const TFlightSettings &settings)
+{
+    FStation = settings.Station;
+    FSetup.Surface = settings.Surface;
+    FPhases.SetOperatorRelease(settings.Release);
+    FPhases.SetOperatorEnd(settings.End);
+    if (settings.DataEnded)
+        FPhases.EndOfData();
 }
 
 void TGraphPipeline::ChangeUnit(const TObject *data, TCycleState &state,

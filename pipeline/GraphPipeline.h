@@ -16,7 +16,11 @@
 #include "pipeline/DataBuffer.h"
 #include "pipeline/DataPacket.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/GraphCommands.h"
 #include "pipeline/PacketSounding.h"
+#include "sounding/FlightPhases.h"
+#include "sounding/FlightSounding.h"
+#include "sounding/SoundingFrame.h"
 
 #include <QHash>
 #include <QStringList>
@@ -97,6 +101,9 @@ class TGraphPipeline
     QString RowText(const TDataPacket &packet, const TFormatSettings &settings) const;
 
     const TDataPacketList &AllPackets() const { return FAllPackets; }
+    // Every frame as the sounding sees it, and the flight's phases.
+    const TSoundingFrames &SoundingFrames() const { return FFrames; }
+    const TFlightPhases &Phases() const { return FPhases; }
     const TDataPacketList &GoodPackets() const { return FGoodPackets; }
     int32_t GraphedCount() const { return FGraphedCount; }
     const TAltitudeBase &Base() const { return FBase; }
@@ -125,6 +132,7 @@ class TGraphPipeline
     // graph had, except at a new run, where the old run's points must go.
     void ApplyParameters(TGraphType type, bool newRun, TCycleOutput &output);
     void SetConfigurationColumns();
+    void ApplyFlightSettings(const TFlightSettings &settings);
 
     std::unique_ptr<TStandardGraph> FStandardGraph;
     std::unique_ptr<TSkewTGraph> FSkewTGraph;
@@ -139,6 +147,10 @@ class TGraphPipeline
     TSkewTGraphParameters FSkewTParameters;
     TTimeGraphParameters FTimeParameters;
     TLengthUnit FLengthUnit = luMeters;
+    TSoundingFrames FFrames;
+    TFlightPhases FPhases;
+    TFlightSetup FSetup;
+    TStationIdentity FStation;
 
     // How many of GoodPackets each graph holds: a graph rebuilt in a cycle
     // already has that cycle's packets and must not get them twice.

@@ -67,6 +67,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
     AddChildElement(root, QStringLiteral("CurrentGraph"),
                     GraphTypeToNodeName(settings.CurrentGraph));
     SaveStationToXml(settings.Station, root);
+    SaveSurfaceObservationToXml(settings.Surface, root);
     SaveDeliveryToXml(settings.Delivery, root);
     QDomElement group = AddChildElement(root, QStringLiteral("DataGroup"));
     for (const QString &line : settings.RecordedLines)
@@ -130,6 +131,7 @@ TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fil
     }
 
     settings.Station = LoadStationFromXml(root.Element());
+    settings.Surface = LoadSurfaceObservationFromXml(root.Element());
     settings.Delivery = LoadDeliveryFromXml(root.Element());
 
     // A missing group is an empty one; every child is a line, whatever its name.

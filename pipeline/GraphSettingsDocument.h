@@ -14,10 +14,12 @@
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataParameters.h"
 #include "sounding/StationIdentity.h"
+#include "sounding/SurfaceObservation.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // A file that cannot be read, or that is not an XML document.
 VENTREL_DECLARE_ERROR(EGraphSettingsFileError, EFileError);
@@ -31,8 +33,9 @@ struct TGraphSettings
     TLengthUnit DisplayedUnit = luMeters;
     TGraphType CurrentGraph = gtStandard;
     QStringList RecordedLines;
-    // Written only when set, so documents without it stay as they were.
+    // Written only when set, so documents without them stay as they were.
     TStationIdentity Station;
+    std::optional<TSurfaceObservation> Surface;
     // Where the reports go; written only when set, like the station.
     TDeliverySettings Delivery;
 };

@@ -142,13 +142,13 @@ void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configu
     WriteExportFile(fileName, FormatProcessedDataCsv(configuration, packets));
 }
 
-QByteArray FormatSharppySounding(const TDataPacketList &packets, const QString &station)
+QByteArray FormatSharppySounding(const TDataPacketList &packets, const TStationIdentity &station)
 {
     return FormatSharppyProfile(BuildSoundingProfile(packets), station);
 }
 
 void SaveSharppySounding(const QString &fileName, const TDataPacketList &packets,
-                         const QString &station)
+                         const TStationIdentity &station)
 {
     WriteExportFile(fileName, FormatSharppySounding(packets, station));
 }

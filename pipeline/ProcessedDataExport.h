@@ -35,6 +35,6 @@ void SaveProcessedDataCsv(const QString &fileName, const TKestrinResult &configu
 // The ascent in the packets (BuildSoundingProfile) as a SHARPpy sounding
 // (FormatSharppyProfile).
 QByteArray FormatSharppySounding(const TDataPacketList &packets,
-                                 const QString &station = QString());
+                                 const TStationIdentity &station = {});
 void SaveSharppySounding(const QString &fileName, const TDataPacketList &packets,
-                         const QString &station = QString());
+                         const TStationIdentity &station = {});

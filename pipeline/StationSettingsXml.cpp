@@ -7,6 +7,7 @@
 namespace {
 
 const QString StationElement = QStringLiteral("Station");
+const QString SurfaceElement = QStringLiteral("SurfaceObservation");
 const QString DeliveryElement = QStringLiteral("Delivery");
 
 // The text fields of the delivery settings with their element names.
@@ -31,6 +32,8 @@ void SaveStationToXml(const TStationIdentity &station, QDomElement &parent)
         AddXmlDouble(element, QStringLiteral("Latitude"), *station.Latitude);
     if (station.Longitude)
         AddXmlDouble(element, QStringLiteral("Longitude"), *station.Longitude);
+    if (!station.TimeZone.isEmpty())
+        AddChildElement(element, QStringLiteral("TimeZone"), station.TimeZone);
 }
 
 TStationIdentity LoadStationFromXml(const QDomElement &parent)
@@ -58,7 +61,47 @@ TStationIdentity LoadStationFromXml(const QDomElement &parent)
     };
     station.Latitude = angle(QStringLiteral("Latitude"), LatitudeProblem);
     station.Longitude = angle(QStringLiteral("Longitude"), LongitudeProblem);
+    const QDomElement zone = reader.Element().firstChildElement(QStringLiteral("TimeZone"));
+    if (!zone.isNull()) {
+        station.TimeZone = zone.text().trimmed();
+        if (const QString problem = TimeZoneProblem(station.TimeZone); !problem.isEmpty())
+            refuse(QStringLiteral("TimeZone"), problem);
+    }
     return station;
+}
+
+void SaveSurfaceObservationToXml(const std::optional<TSurfaceObservation> &observation,
+                                 QDomElement &parent)
+{
+    if (!observation)
+        return;
+    QDomElement element = AddChildElement(parent, SurfaceElement);
+    AddXmlDouble(element, QStringLiteral("Pressure"), observation->Pressure);
+    AddXmlDouble(element, QStringLiteral("Temperature"), observation->Temperature);
+    AddXmlDouble(element, QStringLiteral("Humidity"), observation->Humidity);
+    if (observation->WindDirection)
+        AddXmlDouble(element, QStringLiteral("WindDirection"), *observation->WindDirection);
+    if (observation->WindSpeed)
+        AddXmlDouble(element, QStringLiteral("WindSpeed"), *observation->WindSpeed);
+}
+
+std::optional<TSurfaceObservation> LoadSurfaceObservationFromXml(const QDomElement &parent)
+{
+    const TXmlReader reader = TXmlReader(parent).Child(SurfaceElement);
+    if (reader.Element().isNull())
+        return std::nullopt;
+    TSurfaceObservation observation;
+    observation.Pressure = reader.Double(QStringLiteral("Pressure"));
+    observation.Temperature = reader.Double(QStringLiteral("Temperature"));
+    observation.Humidity = reader.Double(QStringLiteral("Humidity"));
+    for (auto [name, field] : {std::pair{"WindDirection", &TSurfaceObservation::WindDirection},
+                               std::pair{"WindSpeed", &TSurfaceObservation::WindSpeed}})
+        if (!reader.Element().firstChildElement(QLatin1String(name)).isNull())
+            observation.*field = reader.Double(QLatin1String(name));
+    if (const QStringList problems = SurfaceObservationProblems(observation); !problems.isEmpty())
+        throw EConvertError(reader.Path() + QStringLiteral(": ") +
+                            problems.join(QStringLiteral("; ")));
+    return observation;
 }
 
 void SaveDeliveryToXml(const TDeliverySettings &delivery, QDomElement &parent)

@@ -4,16 +4,29 @@
 // them stay as they were.
 #include "devices/DeliverySettings.h"
 #include "sounding/StationIdentity.h"
+#include "sounding/SurfaceObservation.h"
 
 #include <QDomElement>
+#include <optional>
 
-// Adds a "Station" element to `parent` holding "Number", "Latitude" and
-// "Longitude", each only when set; nothing at all when the identity is empty.
+// Adds a "Station" element to `parent` holding "Number", "Latitude",
+// "Longitude" and "TimeZone", each only when set; nothing at all when the
+// identity is empty.
 void SaveStationToXml(const TStationIdentity &station, QDomElement &parent);
 // The identity under `parent`'s "Station" element; empty without one.
 // EConvertError naming the element for a value that cannot be read or is out
 // of range.
 TStationIdentity LoadStationFromXml(const QDomElement &parent);
+
+// Adds a "SurfaceObservation" element holding "Pressure", "Temperature",
+// "Humidity" and, when given, "WindDirection" and "WindSpeed"; nothing
+// without an observation.
+void SaveSurfaceObservationToXml(const std::optional<TSurfaceObservation> &observation,
+                                 QDomElement &parent);
+// The observation under `parent`'s "SurfaceObservation" element; none
+// without one. EConvertError naming the element for a value that is missing,
+// cannot be read or is out of range.
+std::optional<TSurfaceObservation> LoadSurfaceObservationFromXml(const QDomElement &parent);
 
 // Adds a "Delivery" element to `parent` holding "Host", "Port", "User",
 // "PrivateKeyFile", "RemoteFolder", "KnownHostsFile" and "UploadDirectly",

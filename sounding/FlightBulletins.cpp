@@ -176,7 +176,7 @@ std::vector<TBulletinFile> FlightBulletins(const TSoundingProducts &products,
     // WMO-No. 386, Part II, 2.3.2: YYGGgg of bulletins of reports made for a
     // standard time of observation is that time; a sounding's is the nominal
     // time its TEMP gives as YYGG, the minutes 00.
-    const QDateTime nominal = TempNominalTime(products);
+    const QDateTime nominal = TempNominalTime(products, station);
     if (!nominal.isValid())
         throw ESoundingExportError(QStringLiteral(
             "There is no sounding to report: no frame has a valid pressure and temperature"));

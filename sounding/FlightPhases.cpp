@@ -470,7 +470,9 @@ void TFlightPhases::Track(TFallTracker &tracker, int position) const
     if (tracker.Start < 0 || position < tracker.Start || tracker.Burst)
         return;
     const double p = PressureAt(position);
-    if (Usable(position) && (tracker.Lowest < 0 || p < PressureAt(tracker.Lowest))) {
+    // Of frames that read the same lowest pressure (a coarse sensor near the
+    // top), the last: the balloon rose on until the reading changed.
+    if (Usable(position) && (tracker.Lowest < 0 || p <= PressureAt(tracker.Lowest))) {
         tracker.Lowest = position;
         return;
     }

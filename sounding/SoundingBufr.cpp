@@ -18,6 +18,9 @@ using Thermo::ZeroCelsius;
 constexpr long BufrTemplate = 309057;
 // 0 08 021: the time given is the launch time.
 constexpr long LaunchTimeSignificance = 18;
+// The widths of character elements, in characters: 0 01 128 and 0 25 061.
+constexpr int WigosLocalIdentifierLength = 16;
+constexpr int SoftwareVersionLength = 12;
 // 0 01 126: the issuer of WIGOS identifiers for WMO block and station numbers.
 constexpr long WigosIssuerForWmoNumbers = 20000;
 
@@ -46,8 +49,11 @@ std::optional<double> WholeOf(const std::optional<double> &v)
 TBufrLevel FromProductLevel(const TProductLevel &level, double launchTime)
 {
     TBufrLevel out;
-    if (!level.BelowGround)
-        out.TimeSinceLaunch = Whole((level.Time - launchTime) * 86400.0);
+    if (!level.BelowGround) {
+        const double seconds = Whole((level.Time - launchTime) * 86400.0);
+        if (seconds >= BufrMinTimeSinceLaunch && seconds <= BufrMaxTimeSinceLaunch)
+            out.TimeSinceLaunch = seconds;
+    }
     out.Pressure = Whole(level.Pressure * 100.0);
     out.Height = WholeOf(level.Height);
     out.Temperature = Kelvin(level.Temperature);
@@ -122,6 +128,10 @@ std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products)
     for (size_t i = 0; i < profile.size(); ++i)
         levels.push_back(FromProductLevel(ObservedLevel(profile, i), launch));
     levels.front().Flags |= bfSurface;
+    // The station's own wind at the surface.
+    levels.front().WindDirection = WholeOf(products.Surface->WindDirection);
+    if (products.Surface->WindSpeed)
+        levels.front().WindSpeed = std::round(*products.Surface->WindSpeed * 10.0) / 10.0;
     for (const TProductLevel &level : products.Significant)
         if (level.ProfileIndex)
             levels[*level.ProfileIndex].Flags |=
@@ -152,9 +162,7 @@ std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products)
 QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationIdentity &station,
                               double stationHeight, int updateSequenceNumber)
 {
-    if (!products.Surface)
-        throw ESoundingExportError(QStringLiteral(
-            "There is no sounding to report: no frame has a valid pressure and temperature"));
+    RequireSounding(products, "report");
     if (!MissingStationParts(station, srBufr).empty())
         throw ESoundingExportError(QStringLiteral(
             "The BUFR report needs the WMO block and station number, latitude and longitude"));
@@ -166,7 +174,8 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
             QStringLiteral("The BUFR update sequence number %1 is outside 0 to 255")
                 .arg(updateSequenceNumber));
     const std::vector<TBufrLevel> levels = BufrLevels(products);
-    const QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC();
+    // The launch is the release, the surface level's time.
+    const QDateTime launch = LocalDaysToUtc(products.Surface->Time, station);
     const QDate date = launch.date();
     const QTime time = launch.time();
 
@@ -208,7 +217,9 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     SetLong(h, "wigosIdentifierSeries", 0);
     SetLong(h, "wigosIssuerOfIdentifier", WigosIssuerForWmoNumbers);
     SetLong(h, "wigosIssueNumber", 0);
-    SetString(h, "wigosLocalIdentifierCharacter", station.Number);
+    // Character elements are filled with blanks to their width.
+    SetString(h, "wigosLocalIdentifierCharacter",
+              station.Number.leftJustified(WigosLocalIdentifierLength, QLatin1Char(' ')));
     SetLong(h, "blockNumber", station.Number.left(2).toLong());
     SetLong(h, "stationNumber", station.Number.mid(2).toLong());
     SetLong(h, "timeSignificance", LaunchTimeSignificance);
@@ -222,6 +233,14 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     SetDouble(h, "longitude", *station.Longitude);
     SetDouble(h, "heightOfStationGroundAboveMeanSeaLevel", stationHeight);
     SetDouble(h, "heightOfBarometerAboveMeanSeaLevel", stationHeight);
+    // 3 01 128: the heights are geopotential, calculated from pressure
+    // (0 02 191 code 0); the software; why the ascent ended (0 35 035).
+    SetLong(h, "geopotentialHeightCalculation", 0);
+    SetString(h, "softwareVersionNumber",
+              QStringLiteral("Ventrel " VENTREL_VERSION)
+                  .leftJustified(SoftwareVersionLength, QLatin1Char(' ')));
+    if (products.Flight.Termination)
+        SetLong(h, "reasonForTermination", products.Flight.Termination->Code);
 
     SetDoubles(h, "timePeriod", levels, [](const TBufrLevel &l) { return l.TimeSinceLaunch; });
     SetDoubles(h, "extendedVerticalSoundingSignificance", levels,
@@ -232,6 +251,8 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
                [](const TBufrLevel &l) { return l.Height; });
     SetDoubles(h, "airTemperature", levels, [](const TBufrLevel &l) { return l.Temperature; });
     SetDoubles(h, "dewpointTemperature", levels, [](const TBufrLevel &l) { return l.Dewpoint; });
+    SetDoubles(h, "windDirection", levels, [](const TBufrLevel &l) { return l.WindDirection; });
+    SetDoubles(h, "windSpeed", levels, [](const TBufrLevel &l) { return l.WindSpeed; });
 
     SetLong(h, "pack", 1);
     const void *message = nullptr;

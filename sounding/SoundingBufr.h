@@ -36,8 +36,15 @@ struct TBufrLevel
     std::optional<double> Height;          // gpm, whole
     std::optional<double> Temperature;     // K, hundredths
     std::optional<double> Dewpoint;        // K, hundredths
+    std::optional<double> WindDirection;   // degrees true, whole
+    std::optional<double> WindSpeed;       // m/s, tenths
     uint32_t Flags = 0;
 };
+
+// The time displacement (0 04 086) a level can carry: a level further from
+// the launch keeps its values with the displacement missing.
+constexpr double BufrMinTimeSinceLaunch = -8192.0; // s
+constexpr double BufrMaxTimeSinceLaunch = 24575.0; // s
 
 // The levels of the message in decreasing pressure: every profile level and
 // every standard surface (those below the ground with their height only); a

@@ -16,6 +16,17 @@ QString StationIdentifier(const QString &station)
 
 } // namespace
 
+void RequireSounding(const TSoundingProducts &products, const char *verb)
+{
+    if (products.Surface)
+        return;
+    if (!products.Flight.Problem.isEmpty())
+        throw ESoundingExportError(products.Flight.Problem);
+    throw ESoundingExportError(
+        QStringLiteral("There is no sounding to %1: no frame has a valid pressure and temperature")
+            .arg(QLatin1String(verb)));
+}
+
 TFormatSettings DecimalPointSettings()
 {
     TFormatSettings settings;
@@ -23,13 +34,13 @@ TFormatSettings DecimalPointSettings()
     return settings;
 }
 
-QByteArray FormatSharppyProfile(const TSoundingProfile &profile, const QString &station)
+QByteArray FormatSharppyProfile(const TSoundingProfile &profile, const TStationIdentity &station)
 {
     if (profile.empty())
         throw ESoundingExportError(QStringLiteral(
             "There is no sounding to export: no frame has a valid pressure and temperature"));
 
-    const QDateTime utc = DaysToDateTime(profile.front().Time).toUTC();
+    const QDateTime utc = LocalDaysToUtc(profile.front().Time, station);
 
     const TFormatSettings point = DecimalPointSettings();
     auto field = [&](double v, int width) {
@@ -39,8 +50,12 @@ QByteArray FormatSharppyProfile(const TSoundingProfile &profile, const QString &
 
     QString text;
     text += QStringLiteral("%TITLE%\n");
-    text += QLatin1Char(' ') + StationIdentifier(station) + QStringLiteral("   ") +
-            utc.toString(QStringLiteral("yyMMdd/HHmm")) + QLatin1Char('\n');
+    text += QLatin1Char(' ') + StationIdentifier(station.Number) + QStringLiteral("   ") +
+            utc.toString(QStringLiteral("yyMMdd/HHmm"));
+    if (station.HasPosition())
+        text += QStringLiteral("   ") + FormatFixed(*station.Latitude, 4, point) +
+                QLatin1Char(',') + FormatFixed(*station.Longitude, 4, point);
+    text += QLatin1Char('\n');
     text += QLatin1Char('\n');
     const QString columns =
         QStringLiteral("   LEVEL       HGHT       TEMP       DWPT       WDIR       WSPD");

@@ -10,13 +10,6 @@
 
 namespace {
 
-void RequireSounding(const TSoundingProducts &products)
-{
-    if (!products.Surface)
-        throw ESoundingExportError(QStringLiteral(
-            "There is no sounding to export: no frame has a valid pressure and temperature"));
-}
-
 // Fixed-point with a decimal point; never "-0.0", which would read as a
 // different value to a person.
 QString Number(double value, int decimals)
@@ -82,7 +75,7 @@ template <class T> std::optional<double> Pressure(const std::optional<T> &level)
 
 QByteArray FormatLevelsCsv(const TSoundingProducts &products)
 {
-    RequireSounding(products);
+    RequireSounding(products, "export");
     QByteArray out =
         "kind,pressure_hPa,height_m,temperature_C,dewpoint_C,relative_humidity_pct\r\n";
     auto add = [&](const char *kind, const TProductLevel &level) {
@@ -100,12 +93,21 @@ QByteArray FormatLevelsCsv(const TSoundingProducts &products)
 
 QByteArray FormatSoundingSummary(const TSoundingProducts &products, const TStationIdentity &station)
 {
-    RequireSounding(products);
+    RequireSounding(products, "export");
     const TSoundingAnalysis &analysis = products.Analysis;
     const TProductLevel &surface = *products.Surface;
+    const TFlightSummary &flight = products.Flight;
+    // The launch is the release, the surface level's time.
     const QString launch =
-        DaysToDateTime(surface.Time).toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+        LocalDaysToUtc(surface.Time, station).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
         QLatin1Char('Z');
+    const QString release = flight.Release ? JsonString(ReleaseSourceText(flight.Release->Source))
+                                           : QStringLiteral("null");
+    const QString termination = flight.Termination ? QString::number(int(flight.Termination->Code))
+                                                   : QStringLiteral("null");
+    const QString terminationText = flight.Termination
+                                        ? JsonString(TerminationText(flight.Termination->Code))
+                                        : QStringLiteral("null");
     auto height = [](const auto &level) {
         return level ? std::optional<double>(level->Altitude) : std::nullopt;
     };
@@ -115,12 +117,23 @@ QByteArray FormatSoundingSummary(const TSoundingProducts &products, const TStati
         {"latitude", JsonAngle(station.Latitude)},
         {"longitude", JsonAngle(station.Longitude)},
         {"launch_time_utc", JsonString(launch)},
+        {"release", release},
+        {"ground_minutes", Number(flight.GroundMinutes, 1)},
+        {"surface_source",
+         JsonString(flight.SurfaceSource == ssObservation ? QStringLiteral("observation")
+                                                          : QStringLiteral("sonde"))},
+        {"sonde_pressure_offset_hPa", Json(flight.SondePressureOffset, 1)},
         {"surface", QStringLiteral("{\"pressure_hPa\": %1, \"height_m\": %2, \"temperature_C\": "
                                    "%3, \"dewpoint_C\": %4}")
                         .arg(Number(surface.Pressure, 1), Json(surface.Height, 0),
                              Json(surface.Temperature, 1), Json(surface.Dewpoint, 1))},
         {"highest_pressure_hPa", Json(Pressure(products.Highest), 1)},
         {"highest_height_m", Json(products.Highest->Height, 0)},
+        {"termination", termination},
+        {"termination_text", terminationText},
+        {"burst_pressure_hPa",
+         Json(flight.Burst ? std::optional<double>(flight.Burst->Pressure) : std::nullopt, 1)},
+        {"burst_height_m", Json(flight.BurstHeight, 0)},
         {"lcl_hPa", Json(Pressure(analysis.Lcl), 1)},
         {"lfc_hPa", Json(Pressure(analysis.Lfc), 1)},
         {"el_hPa", Json(Pressure(analysis.El), 1)},

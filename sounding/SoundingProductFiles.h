@@ -18,12 +18,16 @@
 QByteArray FormatLevelsCsv(const TSoundingProducts &products);
 
 // One JSON object with the keys station, latitude, longitude,
-// launch_time_utc, surface {pressure_hPa, height_m, temperature_C,
-// dewpoint_C}, highest_pressure_hPa, highest_height_m, lcl_hPa, lfc_hPa,
-// el_hPa, cape_J_kg, cin_J_kg, precipitable_water_mm, freezing_level_m,
-// tropopause_hPa, tropopause_m, lifted_index, showalter_index, k_index and
-// total_totals, in that order; null for whatever is missing. The launch time
-// is the surface level's, converted to UTC with the machine's time zone.
-// ESoundingExportError when there is no sounding.
+// launch_time_utc, release ("automatic", "operator" or "first frame"),
+// ground_minutes, surface_source ("observation" or "sonde"),
+// sonde_pressure_offset_hPa, surface {pressure_hPa, height_m, temperature_C,
+// dewpoint_C}, highest_pressure_hPa, highest_height_m, termination (the code
+// of WMO table 0 35 035), termination_text, burst_pressure_hPa,
+// burst_height_m, lcl_hPa, lfc_hPa, el_hPa, cape_J_kg, cin_J_kg,
+// precipitable_water_mm, freezing_level_m, tropopause_hPa, tropopause_m,
+// lifted_index, showalter_index, k_index and total_totals, in that order;
+// null for whatever is missing. The launch time is the release, the surface
+// level's time, in UTC from the station's time zone (the machine's without
+// one). ESoundingExportError when there is no sounding.
 QByteArray FormatSoundingSummary(const TSoundingProducts &products,
                                  const TStationIdentity &station);

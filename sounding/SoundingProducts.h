@@ -7,7 +7,10 @@
 //
 // Units as in the packets: temperatures in degC, pressures in hPa (mbar),
 // heights in metres above sea level, relative humidity in %RH.
+#include "sounding/FlightPhases.h"
 #include "sounding/SoundingAnalysis.h"
+
+#include <QString>
 
 #include <array>
 #include <cstddef>
@@ -46,10 +49,45 @@ struct TProductLevel
     bool SignificantHumidity = false;
     // The observed level's place in the profile (levels that were observed).
     std::optional<size_t> ProfileIndex;
+    // The wind, where it is known (the station's own at the surface):
+    // degrees true (0 with a speed of 0 for calm) and m/s.
+    std::optional<double> WindDirection;
+    std::optional<double> WindSpeed;
+};
+
+// Where the surface level came from.
+enum TSurfaceSource : uint8_t
+{
+    ssSonde = 0,       // the sonde's own reading at the release
+    ssObservation = 1, // the station's surface observation
+};
+
+// What the products say about the flight they were made of.
+struct TFlightSummary
+{
+    TFlightPhase Phase = fpGround;
+    double GroundMinutes = 0.0;
+    std::optional<TFlightRelease> Release;
+    std::optional<TFlightTermination> Termination;
+    std::optional<TFlightBurst> Burst;
+    // m: the burst level's height as the products integrate it.
+    std::optional<double> BurstHeight;
+    TSurfaceSource SurfaceSource = ssSonde;
+    // hPa: the sonde's pressure at the release minus the observation's.
+    std::optional<double> SondePressureOffset;
+    // The newest frame's altitude (m) and the rise rate over the last half
+    // minute (m/s), for the operator.
+    std::optional<double> Altitude;
+    std::optional<double> RiseRate;
+    // Why there are no products yet or at all, one sentence for the
+    // operator; empty when there are.
+    QString Problem;
 };
 
 struct TSoundingProducts
 {
+    // The flight the products were made of.
+    TFlightSummary Flight;
     // The ascent and its analysis (parcel, CAPE, CIN, freezing level, ...).
     TSoundingAnalysis Analysis;
     // Everything below is empty while the profile is.

@@ -40,7 +40,7 @@ QString SurfaceIndicator(double pressure)
 QString SectionOne(const char *part, const TSoundingProducts &products,
                    const TStationIdentity &station)
 {
-    const QDateTime nominal = TempNominalTime(products);
+    const QDateTime nominal = TempNominalTime(products, station);
     return QStringLiteral("%1 %2%3/ %4")
         .arg(QLatin1String(part))
         .arg(nominal.date().day(), 2, 10, QLatin1Char('0'))
@@ -151,20 +151,34 @@ QString TempTemperatureGroup(const TProductLevel &level)
            TempDewpointDepression(*level.Temperature, level.Dewpoint);
 }
 
-QDateTime TempNominalTime(const TSoundingProducts &products)
+QString TempWindGroup(const TProductLevel &level)
+{
+    if (!level.WindDirection || !level.WindSpeed)
+        return NoGroup;
+    const long long speed = RoundHalfAway(*level.WindSpeed);
+    if (speed == 0)
+        return QStringLiteral("00000");
+    // ddd to the nearest 5 degrees, north as 360; 500 added for 100 and more.
+    long long direction = RoundHalfAway(*level.WindDirection / 5.0) * 5;
+    if (direction == 0)
+        direction = 360;
+    if (speed >= 100)
+        direction += 500;
+    return LastDigits(direction, 3) + LastDigits(speed, 2);
+}
+
+QDateTime TempNominalTime(const TSoundingProducts &products, const TStationIdentity &station)
 {
     if (!products.Surface)
         return {};
-    const QDateTime launch = DaysToDateTime(products.Surface->Time).toUTC().addSecs(30 * 60);
+    const QDateTime launch = LocalDaysToUtc(products.Surface->Time, station).addSecs(30 * 60);
     return QDateTime(launch.date(), QTime(launch.time().hour(), 0), Qt::UTC);
 }
 
 std::vector<TTempReportPart> TempReportParts(const TSoundingProducts &products,
                                              const TStationIdentity &station)
 {
-    if (!products.Surface)
-        throw ESoundingExportError(QStringLiteral(
-            "There is no sounding to report: no frame has a valid pressure and temperature"));
+    RequireSounding(products, "report");
     if (!MissingStationParts(station, srTemp).empty())
         throw ESoundingExportError(
             QStringLiteral("The TEMP report needs the WMO block and station number"));
@@ -172,7 +186,7 @@ std::vector<TTempReportPart> TempReportParts(const TSoundingProducts &products,
     std::vector<TTempReportPart> parts;
     QStringList a{SectionOne("TTAA", products, station)};
     a << QStringLiteral("99") + TempPressure(products.Surface->Pressure)
-      << TempTemperatureGroup(*products.Surface) << NoGroup;
+      << TempTemperatureGroup(*products.Surface) << TempWindGroup(*products.Surface);
     AddStandardSurfaces(a, products, false);
     parts.push_back({tpA, Part(a)});
 

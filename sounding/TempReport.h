@@ -30,11 +30,15 @@ QString TempTemperature(double T);
 QString TempDewpointDepression(double T, const std::optional<double> &dewpoint);
 // TTTDD of a level; "/////" without a temperature or below the ground.
 QString TempTemperatureGroup(const TProductLevel &level);
+// dddff of a level's wind: ddd to the nearest 5 degrees (north as 360), ff
+// in m/s with 500 added to ddd for 100 m/s or more; "00000" for calm;
+// "/////" without a wind.
+QString TempWindGroup(const TProductLevel &level);
 
 // The nominal time of the ascent that YYGG gives: the launch time (the
-// surface level's) rounded to the nearest whole hour, in UTC. Invalid without
-// a sounding.
-QDateTime TempNominalTime(const TSoundingProducts &products);
+// surface level's, the release) rounded to the nearest whole hour, in UTC
+// from the station's time zone. Invalid without a sounding.
+QDateTime TempNominalTime(const TSoundingProducts &products, const TStationIdentity &station);
 
 enum TTempPart : uint8_t
 {

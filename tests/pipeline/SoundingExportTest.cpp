@@ -103,7 +103,7 @@ TEST(SoundingExport, SharppySounding)
                                 "%END%\n";
     for (const char *locale : Locales) {
         LocaleGuard guard(locale);
-        EXPECT_EQ(FormatSharppySounding(packets, "KS 01,"), expected) << locale;
+        EXPECT_EQ(FormatSharppySounding(packets, TStationIdentity{QStringLiteral("KS 01,"), {}, {}}), expected) << locale;
     }
     EXPECT_TRUE(FormatSharppySounding(packets).contains("\n VNTRL   261207/1306\n"));
 }

@@ -275,8 +275,9 @@ TEST(VentrelRender, ConvertsAnArchiveIntoAFolder)
     LocaleGuard locale("C");
     QTemporaryDir dir;
     TKestrinResult configuration;
-    const QString flight =
-        WriteFile(dir, QStringLiteral("flight.txt"), EncodeLogLines(FlightLog(configuration)));
+    // Two ascents (the sounding products take the ascent only).
+    const QString flight = WriteFile(dir, QStringLiteral("flight.txt"),
+                                     EncodeLogLines(AscentLog(configuration).mid(0, 20)));
     const QString ascent =
         WriteFile(dir, QStringLiteral("ascent.2026.log"), EncodeLogLines(AscentLog(configuration)));
     const QString missing = dir.filePath(QStringLiteral("missing.txt"));

@@ -74,6 +74,10 @@ TGraphSettings LoadInput(const QString &input, const TRenderOptions &options)
         settings.Station.Latitude = given.Latitude;
     if (given.Longitude)
         settings.Station.Longitude = given.Longitude;
+    if (!given.TimeZone.isEmpty())
+        settings.Station.TimeZone = given.TimeZone;
+    if (options.Surface)
+        settings.Surface = options.Surface;
     // The graphs are as large as their images on screen, whatever a document says.
     for (TGraphParameters *parameters : std::initializer_list<TGraphParameters *>{
              &settings.StandardParameters, &settings.SkewTParameters, &settings.TimeParameters}) {
@@ -165,7 +169,7 @@ const std::vector<TOutputKind> &OutputKinds()
         // The ascent as the graphs see it: frames without errors.
         {QStringLiteral("sharppy"), QStringLiteral(".sharppy.txt"), 0,
          [](const TRenderedFlight &flight, const QString &) {
-             return FormatSharppySounding(flight.Pipeline->GoodPackets());
+             return FormatSharppySounding(flight.Pipeline->GoodPackets(), flight.Settings.Station);
          }},
         {QStringLiteral("levels"), QStringLiteral(".levels.csv"), onProducts,
          [](const TRenderedFlight &flight, const QString &) {
@@ -245,6 +249,11 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
     commands.PostTimeParameters(settings.TimeParameters);
     commands.PostLengthUnit(settings.DisplayedUnit);
     commands.PostNewRun(settings.DataParameters);
+    TFlightSettings flightSettings;
+    flightSettings.Station = settings.Station;
+    flightSettings.Surface = settings.Surface;
+    flightSettings.Release = options.Release;
+    commands.PostFlightSettings(flightSettings);
     const TKestrinResult &configuration = settings.DataParameters.Configuration();
     const bool keepLines = needs & onRecordedLines;
     // The loaded lines are let go one by one as they are replayed: the
@@ -267,6 +276,9 @@ TRenderedFlight RenderFlight(const QString &input, const TRenderOptions &options
             pending = 0;
         }
     }
+    // The run is whole: an ascent still rising at its end lost the signal.
+    flightSettings.DataEnded = true;
+    commands.PostFlightSettings(flightSettings);
     // The products of the last cycle hold every frame, as the window's do.
     if (needs & onProducts)
         commands.PostSoundingProducts();

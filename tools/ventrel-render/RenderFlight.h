@@ -34,6 +34,10 @@ struct TRenderOptions
     // The parts of the station given on the command line: they override a
     // settings document's.
     TStationIdentity Station;
+    // The station's surface observation (overrides a document's) and the
+    // operator's release mark (a local date-time, days).
+    std::optional<TSurfaceObservation> Surface;
+    std::optional<double> Release;
     // Called with the settings as loaded (the station overridden), before the
     // flight runs; raises to refuse them.
     std::function<void(const TGraphSettings &settings)> CheckLoaded;

@@ -11,6 +11,7 @@
 #include "foundation/CustomUtilities.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -43,11 +44,15 @@ const char *const HelpText =
     "                      [--csv FILE] [--sharppy FILE]\n"
     "                      [--levels FILE] [--summary FILE] [--temp FILE] [--bufr FILE]\n"
     "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
+    "                      [--time-zone ZONE] [--surface P,T,RH[,DIR,SPEED]]\n"
+    "                      [--release TIME]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
     "       ventrel-render --out-dir DIR [--report] [--save-graphs] [--csv]\n"
     "                      [--sharppy] [--levels] [--summary] [--temp] [--bufr]\n"
     "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
+    "                      [--time-zone ZONE] [--surface P,T,RH[,DIR,SPEED]]\n"
+    "                      [--release TIME]\n"
     "                      [--standard] [--skewt] [--time]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
     "                      INPUT...\n"
@@ -79,7 +84,18 @@ const char *const HelpText =
     "  --station IIiii     the WMO block and station number (five digits)\n"
     "  --latitude DEG      the launch site's latitude, north positive\n"
     "  --longitude DEG     the launch site's longitude, east positive\n"
+    "  --time-zone ZONE    the zone the log's local times are in: a name such as\n"
+    "                      Europe/London or an offset +HH:MM; default the\n"
+    "                      machine's\n"
     "                      (the station options override a settings document's)\n"
+    "  --surface P,T,RH[,DIR,SPEED]\n"
+    "                      the station's surface observation at the release:\n"
+    "                      pressure (hPa), temperature (degC), humidity (%),\n"
+    "                      and the wind's direction (degrees) and speed (m/s);\n"
+    "                      the products' surface level, their heights from it\n"
+    "  --release TIME      the release, as yyyy-MM-ddTHH:mm:ss in the log's local\n"
+    "                      time: the first frame at or after it (default: found\n"
+    "                      from the frames)\n"
     "  --standard FILE     the Standard graph image\n"
     "  --skewt FILE        the Skew-T graph image\n"
     "  --time FILE         the Time graph image\n"
@@ -147,11 +163,17 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption latitude(QStringLiteral("latitude"), QString(), QStringLiteral("DEG"));
     const QCommandLineOption longitude(QStringLiteral("longitude"), QString(),
                                        QStringLiteral("DEG"));
+    const QCommandLineOption timeZone(QStringLiteral("time-zone"), QString(),
+                                      QStringLiteral("ZONE"));
+    const QCommandLineOption surface(QStringLiteral("surface"), QString(),
+                                     QStringLiteral("P,T,RH"));
+    const QCommandLineOption release(QStringLiteral("release"), QString(), QStringLiteral("TIME"));
     const QCommandLineOption version(QStringLiteral("version"), QString());
     parser.addOption(help);
     for (const QCommandLineOption &option : outputs)
         parser.addOption(option);
-    parser.addOptions({outDir, size, print, feet, analysis, station, latitude, longitude, version});
+    parser.addOptions({outDir, size, print, feet, analysis, station, latitude, longitude, timeZone,
+                       surface, release, version});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -228,6 +250,29 @@ TOptions ParseOptions(const QStringList &arguments)
     };
     options.Render.Station.Latitude = angle(latitude, LatitudeProblem);
     options.Render.Station.Longitude = angle(longitude, LongitudeProblem);
+    if (parser.isSet(timeZone)) {
+        options.Render.Station.TimeZone = single(timeZone, "time zone");
+        if (const QString problem = TimeZoneProblem(options.Render.Station.TimeZone);
+            !problem.isEmpty())
+            throw EUsageError(QStringLiteral("--time-zone: ") + problem);
+    }
+    if (parser.isSet(surface)) {
+        const TSurfaceObservationText read =
+            ParseSurfaceObservation(single(surface, "observation"));
+        if (!read.Observation)
+            throw EUsageError(QStringLiteral("--surface: ") +
+                              read.Problems.join(QStringLiteral("; ")));
+        options.Render.Surface = read.Observation;
+    }
+    if (parser.isSet(release)) {
+        const QString text = single(release, "date and time");
+        const QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        if (!time.isValid())
+            throw EUsageError(QStringLiteral("--release must be a local date and time as "
+                                             "yyyy-MM-ddTHH:mm:ss, not \"%1\"")
+                                  .arg(text));
+        options.Render.Release = DateTimeToDays(time);
+    }
     options.Render.Print = parser.isSet(print);
     options.Render.Feet = parser.isSet(feet);
     options.Render.Analysis = parser.isSet(analysis);
