@@ -1,13 +1,13 @@
 #include "pipeline/GraphSettingsDocument.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/FileTransaction.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SettingsXml.h"
 #include "pipeline/StationSettingsXml.h"
 
 #include <QDomDocument>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -80,10 +80,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
 
 void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings)
 {
-    const QByteArray bytes = GraphSettingsToBytes(settings);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFileError(QStringLiteral("Could not write file ") + fileName);
+    WriteFileSafely(fileName, GraphSettingsToBytes(settings));
 }
 
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName)

@@ -1,6 +1,7 @@
 #include "RenderFlight.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/FileTransaction.h"
 #include "foundation/WrapperClasses.h"
 #include "graphs/SeriesDefaults.h"
 #include "pipeline/PacketSounding.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <exception>
 
 namespace {
@@ -292,14 +292,8 @@ QString OneLine(QString message)
 
 void WriteOutputs(const std::vector<TOutput> &outputs)
 {
-    std::vector<std::unique_ptr<QSaveFile>> files;
-    for (const TOutput &output : outputs) {
-        auto file = std::make_unique<QSaveFile>(output.FileName);
-        if (!file->open(QIODevice::WriteOnly) || file->write(output.Bytes) != output.Bytes.size())
-            throw EFileError(QStringLiteral("Could not write file ") + output.FileName);
-        files.push_back(std::move(file));
-    }
-    for (size_t i = 0; i < files.size(); ++i)
-        if (!files[i]->commit())
-            throw EFileError(QStringLiteral("Could not write file ") + outputs[i].FileName);
+    TFileTransaction transaction;
+    for (const TOutput &output : outputs)
+        transaction.Stage(output.FileName, output.Bytes);
+    transaction.Commit();
 }
