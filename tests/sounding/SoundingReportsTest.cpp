@@ -2,6 +2,8 @@
 // manual's kind, a whole TEMP checked by hand, and the BUFR message decoded
 // again with ecCodes.
 #include "sounding/SoundingBufr.h"
+#include "sounding/SoundingExport.h"
+#include "sounding/StationIdentity.h"
 #include "sounding/TempReport.h"
 
 #include "foundation/CustomUtilities.h"
@@ -217,4 +219,40 @@ TEST(BufrReport, DecodesToTheComputedLevels)
 
     EXPECT_THROW(EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, {}}, 120.0),
                  EVentrelError);
+}
+
+// A station below what BUFR can code (-400 m): what ecCodes says of it is in
+// the one message, and nothing of it reaches standard error.
+TEST(BufrReport, WhatEcCodesSaysIsPartOfTheMessage)
+{
+    const TSoundingProducts products = ComputeSoundingProducts(ShortSounding());
+    QString message;
+    testing::internal::CaptureStderr();
+    try {
+        EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, -5.3}, -450.0);
+    } catch (const ESoundingExportError &e) {
+        message = e.Message();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(message.startsWith(QStringLiteral("ecCodes could not encode the BUFR report (")))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral(
+        "(ecCodes: encode_double_value: heightOfStationGroundAboveMeanSeaLevel (007030). Value "
+        "(-450) out of range")))
+        << message.toStdString();
+    EXPECT_FALSE(message.contains(QLatin1Char('\n')));
+    // The next report starts with nothing of the last one's complaints.
+    EXPECT_FALSE(
+        EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, -5.3}, 120.0).isEmpty());
+}
+
+TEST(StationIdentity, BlockNumbersBeginAt01)
+{
+    EXPECT_EQ(StationNumberProblem(QStringLiteral("03808")), QString());
+    EXPECT_EQ(StationNumberProblem(QStringLiteral("01001")), QString());
+    EXPECT_EQ(StationNumberProblem(QStringLiteral("00808")),
+              QStringLiteral("The station number 00808 has the block number 00, which no station "
+                             "has: WMO block numbers begin at 01"));
+    EXPECT_TRUE(StationNumberProblem(QStringLiteral("0080"))
+                    .startsWith(QStringLiteral("The station number must be five digits")));
 }
