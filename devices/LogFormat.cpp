@@ -199,9 +199,11 @@ QString DecodeFileText(const QByteArray &bytes)
         return utf16(QStringDecoder::Utf16LE, 2);
     if (bytes.startsWith("\xFE\xFF"))
         return utf16(QStringDecoder::Utf16BE, 2);
-    if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0)
+    // Without a mark: two characters of text, each with a zero byte.
+    const auto text = [&](qsizetype i) { return bytes[i] >= '\t' && bytes[i] <= '~'; };
+    if (bytes.size() >= 4 && text(0) && bytes[1] == 0 && text(2) && bytes[3] == 0)
         return utf16(QStringDecoder::Utf16LE, 0);
-    if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] != 0)
+    if (bytes.size() >= 4 && bytes[0] == 0 && text(1) && bytes[2] == 0 && text(3))
         return utf16(QStringDecoder::Utf16BE, 0);
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromLocal8Bit(QByteArrayView(bytes).sliced(3));

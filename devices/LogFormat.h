@@ -36,8 +36,8 @@ QStringList LogHeaderLines(const TKestrinResult &configuration, double launchEle
 QByteArray EncodeLogLines(const QStringList &lines);
 
 // The text of a run log or settings document: UTF-16 when it says so by a
-// byte-order mark (or, without one, by the zero bytes of its first
-// character), otherwise the 8-bit code page; a UTF-8 byte-order mark is
+// byte-order mark (or, without one, by the zero bytes beside its first two
+// characters), otherwise the 8-bit code page; a UTF-8 byte-order mark is
 // dropped.
 QString DecodeFileText(const QByteArray &bytes);
 

@@ -110,8 +110,10 @@ const char *const HelpText =
     "\n"
     "Runs a Kestrin run log or a graph settings document through Ventrel's\n"
     "processing without a window and writes what is asked. INPUT is recognised\n"
-    "by its content: an XML document is a graph settings document, anything\n"
-    "else is read as a run log.\n"
+    "by its first bytes: an XML document is a graph settings document, a text\n"
+    "whose first three lines are a run log's header is a run log, anything else\n"
+    "is refused (UTF-16 with a byte-order mark is read too). Only regular files\n"
+    "are read. No output may name an input or another output, by any path.\n"
     "\n"
     "  --report FILE       the Save Report file (tab-separated), headed\n"
     "                      \"LogFile: \" and INPUT's file name\n"
@@ -139,7 +141,9 @@ const char *const HelpText =
     "  --skewt FILE        the Skew-T graph image\n"
     "  --time FILE         the Time graph image\n"
     "                      (.bmp: Windows bitmap, .png: PNG, by extension)\n"
-    "  --size WxH          the screen size of all three graphs (default 800x600)\n"
+    "  --size WxH          the screen size of all three graphs (default 800x600);\n"
+    "                      an image, print images included, has at most 100\n"
+    "                      megapixels\n"
     "  --print             write the print images instead: five times the\n"
     "                      screen size, with the legend\n"
     "  --feet              altitudes in feet (data list, altitude labels,\n"
@@ -163,11 +167,16 @@ const char *const HelpText =
     "  --standard NAME.standard.png  --skewt NAME.skewt.png  --time NAME.time.png\n"
     "DIR is created when missing. On a terminal a progress bar on standard\n"
     "error shows the flights done, frames per second and the time left.\n"
+    "SIGINT or SIGTERM stops the taking of new flights; those under way are\n"
+    "finished and written whole.\n"
     "\n"
     "Exit status 0 on success. On bad input one line on standard error that\n"
     "begins \"ventrel-render: \", exit status 1, and no file is written. In the\n"
     "--out-dir form a failing input gets that line with its name, nothing of\n"
-    "it is written, the others are, and the exit status is 1 at the end.\n";
+    "it is written, the others are, and the exit status is 1 at the end; 130\n"
+    "(SIGINT) or 143 (SIGTERM) when interrupted. Each file takes its name only\n"
+    "once it is complete on the disk; an existing device or named pipe (such\n"
+    "as /dev/stdout) is written to, never replaced.\n";
 
 // Whether the arguments ask for the --out-dir form, which decides whether the
 // output options take a file.
