@@ -66,7 +66,19 @@ bool WriteAll(int fd, const QByteArray &bytes, int &error)
     return true;
 }
 
-int SyncDescriptor(int fd)
+// Forces what was written out of the system's cache, with what it takes to
+// read it back (the size); 0 or the error.
+int SyncData(int fd)
+{
+    int result = 0;
+    do
+        result = ::fdatasync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+// A folder's entries, for the names given in it.
+int SyncFolder(int fd)
 {
     int result = 0;
     do
@@ -179,7 +191,7 @@ void TFileTransaction::Stage(const QString &fileName, const QByteArray &bytes)
         Fail(fileName, error);
     // Written is not yet safe: the bytes may still be in the system's cache,
     // and a full disk may be reported only now.
-    if (const int synced = SyncDescriptor(fd))
+    if (const int synced = SyncData(fd))
         Fail(fileName, synced);
     FStaged.push_back(std::move(staged));
 }
@@ -250,7 +262,7 @@ void TFileTransaction::Commit()
         const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             continue;
-        const int error = SyncDescriptor(fd);
+        const int error = SyncFolder(fd);
         ::close(fd);
         if (error && error != EINVAL && error != ENOTSUP && error != EROFS)
             Fail(QFile::decodeName(folder), error);
