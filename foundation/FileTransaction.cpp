@@ -4,13 +4,15 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <optional>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,25 +89,59 @@ int SyncFolder(int fd)
     return result == 0 ? 0 : errno;
 }
 
-// Holds back the signals that end a process on an operator's request, so
-// that a flight's files are renamed all or none; they arrive afterwards.
-class TInterruptionsHeld
+// The signal that arrived while names were given, 0 if none.
+std::atomic<int> DeferredSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler needs a lock-free atomic");
+
+extern "C" void DeferSignal(int signal)
+{
+    DeferredSignal.store(signal);
+}
+
+// While it lives, an operator's request to end the process (SIGINT,
+// SIGTERM, SIGHUP) that would end it at once is noted instead, in whichever
+// thread it arrives; afterwards the old handling returns and a noted signal
+// is raised again. So a transaction's files take their names all or none.
+// A handler of the program's own is left as it is: it ends nothing itself.
+class TInterruptionsDeferred
 {
   public:
-    TInterruptionsHeld()
+    TInterruptionsDeferred() : FLock(Lock())
     {
-        sigset_t held;
-        sigemptyset(&held);
-        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
-            sigaddset(&held, signal);
-        pthread_sigmask(SIG_BLOCK, &held, &FPrevious);
+        DeferredSignal.store(0);
+        struct sigaction defer = {};
+        defer.sa_handler = DeferSignal;
+        sigemptyset(&defer.sa_mask);
+        defer.sa_flags = SA_RESTART;
+        for (size_t i = 0; i < Signals.size(); ++i) {
+            sigaction(Signals[i], nullptr, &FPrevious[i]);
+            FReplaced[i] = FPrevious[i].sa_handler == SIG_DFL;
+            if (FReplaced[i])
+                sigaction(Signals[i], &defer, nullptr);
+        }
     }
-    ~TInterruptionsHeld() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
-    TInterruptionsHeld(const TInterruptionsHeld &) = delete;
-    TInterruptionsHeld &operator=(const TInterruptionsHeld &) = delete;
+    ~TInterruptionsDeferred()
+    {
+        for (size_t i = 0; i < Signals.size(); ++i)
+            if (FReplaced[i])
+                sigaction(Signals[i], &FPrevious[i], nullptr);
+        if (const int signal = DeferredSignal.exchange(0))
+            std::raise(signal);
+    }
+    TInterruptionsDeferred(const TInterruptionsDeferred &) = delete;
+    TInterruptionsDeferred &operator=(const TInterruptionsDeferred &) = delete;
 
   private:
-    sigset_t FPrevious;
+    // One transaction at a time gives names: the handling is the process's.
+    static std::mutex &Lock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+    static constexpr std::array<int, 3> Signals{SIGINT, SIGTERM, SIGHUP};
+    std::lock_guard<std::mutex> FLock;
+    std::array<struct sigaction, 3> FPrevious;
+    std::array<bool, 3> FReplaced{};
 };
 
 } // namespace
@@ -240,7 +276,7 @@ void TFileTransaction::Commit()
 
     std::vector<QByteArray> folders;
     {
-        const TInterruptionsHeld held;
+        const TInterruptionsDeferred deferred;
         for (const auto &staged : FStaged) {
             if (staged->Stream)
                 continue;

@@ -34,8 +34,8 @@ class TFileTransaction
     // Commit when `fileName` is a stream. EFileError when anything fails.
     void Stage(const QString &fileName, const QByteArray &bytes);
     // Writes the streams, then renames every temporary onto its file with
-    // interruptions (SIGINT, SIGTERM, SIGHUP) held back until all are in
-    // place, and syncs the folders. EFileError when anything fails; files
+    // an operator's interruption (SIGINT, SIGTERM, SIGHUP) put off until all
+    // are in place, and syncs the folders. EFileError when anything fails; files
     // not yet renamed then keep their old contents.
     void Commit();
 
