@@ -50,6 +50,24 @@ QByteArray TemporaryName(const QByteArray &target)
            QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0');
 }
 
+// The descriptor that /dev/stdout, /dev/stderr, /dev/fd/N or
+// /proc/self/fd/N names; -1 for any other name.
+int OwnDescriptor(const QByteArray &path)
+{
+    if (path == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (path == "/dev/stderr")
+        return STDERR_FILENO;
+    for (const char *prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (!path.startsWith(prefix))
+            continue;
+        bool ok = false;
+        const int fd = path.mid(qsizetype(std::strlen(prefix))).toInt(&ok);
+        return ok && fd >= 0 ? fd : -1;
+    }
+    return -1;
+}
+
 bool WriteAll(int fd, const QByteArray &bytes, int &error)
 {
     const char *data = bytes.constData();
@@ -153,6 +171,7 @@ struct TFileTransaction::TStaged
     int Descriptor = -1;  // the temporary, open until it has its name
     QByteArray Temporary; // the temporary's name; empty while it has none
     bool Stream = false;  // written at commit, straight to Target
+    int Inherited = -1;   // a stream of the process's own descriptors, not closed
     QByteArray Bytes;     // a stream's bytes
 
     ~TStaged()
@@ -175,6 +194,17 @@ void TFileTransaction::Stage(const QString &fileName, const QByteArray &bytes)
     staged->FileName = fileName;
     const QByteArray path = QFile::encodeName(fileName);
     std::optional<mode_t> mode; // an existing file's permissions, kept
+    // The process's own standard output, as the shell opened it: a file
+    // there may be appended to and must not be replaced.
+    if (const int own = OwnDescriptor(path); own >= 0) {
+        if (::fcntl(own, F_GETFL) < 0)
+            Fail(fileName, errno);
+        staged->Stream = true;
+        staged->Inherited = own;
+        staged->Bytes = bytes;
+        FStaged.push_back(std::move(staged));
+        return;
+    }
     struct stat status;
     if (::stat(path.constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
@@ -239,13 +269,19 @@ void TFileTransaction::Commit()
     for (const auto &staged : FStaged) {
         if (!staged->Stream)
             continue;
+        int error = 0;
+        if (staged->Inherited >= 0) {
+            if (!WriteAll(staged->Inherited, staged->Bytes, error))
+                Fail(staged->FileName, error);
+            staged->Bytes.clear();
+            continue;
+        }
         int fd = -1;
         do
             fd = ::open(staged->Target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         while (fd < 0 && errno == EINTR);
         if (fd < 0)
             Fail(staged->FileName, errno);
-        int error = 0;
         const bool written = WriteAll(fd, staged->Bytes, error);
         if (::close(fd) != 0 && written && errno != EINTR)
             error = errno;

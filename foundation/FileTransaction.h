@@ -6,10 +6,11 @@
 // where the file system allows it, so that even a killed process leaves
 // nothing behind), every write and the sync are checked, and only then does
 // it take the file's name; the folder is synced after. A name that already
-// exists and is not a regular file (a device such as /dev/stdout or
-// /dev/full, a named pipe) is written to directly as a stream and never
-// replaced. Failures raise EFileError "Cannot write FILE: REASON" with the
-// system's reason, for example "No space left on device".
+// exists and is not a regular file (a device such as /dev/full, a named
+// pipe) is written to directly as a stream and never replaced; so are the
+// process's own descriptors (/dev/stdout, /dev/fd/N), whatever they lead
+// to, as the shell opened them (a file opened to append is appended to). Failures raise EFileError
+// "Cannot write FILE: REASON" with the system's reason, for example "No space left on device".
 #include "foundation/Errors.h"
 
 #include <QByteArray>

@@ -457,10 +457,16 @@ TEST(VentrelRender, InputsAndOutputsThatAreNoPlainFiles)
     QFileInfo full(QStringLiteral("/dev/full"));
     EXPECT_FALSE(full.isFile());
 
-    const TRun streamed = Render(QStringList{flight, "--temp", "/dev/stdout"} + station);
-    EXPECT_EQ(streamed.ExitCode, 0) << streamed.Errors.toStdString();
-    EXPECT_TRUE(streamed.Output.startsWith(QStringLiteral("TTAA ")))
-        << streamed.Output.toStdString();
+    // Standard output as the shell opened it: a file to append to is
+    // appended to, not replaced.
+    const QString appended = WriteFile(dir, QStringLiteral("temps.txt"), "earlier\n");
+    QProcess process;
+    process.setStandardOutputFile(appended, QIODevice::Append);
+    process.start(QStringLiteral(VENTREL_BIN_DIR "/ventrel-render"),
+                  QStringList{flight, "--temp", "/dev/stdout"} + station);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(ReadFileBytes(appended).startsWith("earlier\nTTAA "));
 
     const TRun bufr = Render(QStringList{"--out-dir", out, "--bufr", dead} + station);
     EXPECT_EQ(bufr.ExitCode, 1);
