@@ -3,6 +3,7 @@
 #include "foundation/CustomUtilities.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <cmath>
 
 namespace {
@@ -15,6 +16,56 @@ constexpr double EndDay = 2958466.0;   // 1 January 10000
 bool IsCalendarTime(double days)
 {
     return days >= FirstDay && days < EndDay;
+}
+
+// A run log's lines 1 to 3 hold the model, the configuration and the
+// launch elevation.
+constexpr qsizetype HeaderLines = 3;
+
+// The lines of a text, without their line ends (CR LF or LF).
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.last().isEmpty()) // the end of the last line, not a line of its own
+        lines.removeLast();
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    return lines;
+}
+
+// The whole lines of a file's first bytes: the last one only when the
+// bytes are the whole file.
+QStringList HeadLines(const QByteArray &head, bool complete)
+{
+    const QString text = DecodeFileText(head);
+    QStringList lines = SplitLines(text);
+    if (!complete && !text.endsWith(QLatin1Char('\n')) && !lines.isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Reads the configuration and the launch elevation of the header lines.
+void ParseHeader(const QStringList &lines, const QString &fileName, TRunLog &log)
+{
+    // The second field of a header line.
+    auto headerValue = [&](int index) {
+        const QStringList fields = SplitString(QStringLiteral("\t"), lines[index]);
+        if (fields.size() < 2)
+            throw ELogFileError(
+                QStringLiteral("Line %1 of log file %2 has no tab").arg(index + 1).arg(fileName));
+        return fields[1];
+    };
+    log.Configuration.ParseConfiguration(headerValue(1));
+    const QString elevation = headerValue(2);
+    double metres = 0.0;
+    if (!TryStrToFloatSystem(elevation, metres, GetSystemFormatSettings()))
+        throw ELogFileError(QStringLiteral("The launch elevation %1 in line 3 of log file %2 is "
+                                           "not a number")
+                                .arg(elevation, fileName));
+    if (const QString problem = LaunchElevationProblem(metres); !problem.isEmpty())
+        throw ELogFileError(QStringLiteral("%1 (line 3 of log file %2)").arg(problem, fileName));
+    log.LaunchElevation = metres;
 }
 
 // A field as the program writes its numbers: an optional sign, digits and
@@ -138,12 +189,92 @@ QByteArray EncodeLogLines(const QStringList &lines)
     return bytes;
 }
 
+QString DecodeFileText(const QByteArray &bytes)
+{
+    const auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        return QString(decoder(QByteArrayView(bytes).sliced(skip)));
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return utf16(QStringDecoder::Utf16LE, 2);
+    if (bytes.startsWith("\xFE\xFF"))
+        return utf16(QStringDecoder::Utf16BE, 2);
+    // Without a mark: two characters of text, each with a zero byte.
+    const auto text = [&](qsizetype i) { return bytes[i] >= '\t' && bytes[i] <= '~'; };
+    if (bytes.size() >= 4 && text(0) && bytes[1] == 0 && text(2) && bytes[3] == 0)
+        return utf16(QStringDecoder::Utf16LE, 0);
+    if (bytes.size() >= 4 && bytes[0] == 0 && text(1) && bytes[2] == 0 && text(3))
+        return utf16(QStringDecoder::Utf16BE, 0);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromLocal8Bit(QByteArrayView(bytes).sliced(3));
+    return QString::fromLocal8Bit(bytes);
+}
+
+QString RunLogHeadProblem(const QByteArray &head, bool complete)
+{
+    // The first lines, the last of them maybe cut off by the head's end.
+    const QStringList lines = SplitLines(DecodeFileText(head)).mid(0, HeaderLines);
+    for (const QString &line : lines)
+        for (QChar c : line)
+            if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
+                return QStringLiteral("its first lines hold characters that are not text");
+    if (!complete && HeadLines(head, complete).size() < HeaderLines)
+        return QStringLiteral("its first %1 lines do not end within its first %2 bytes")
+            .arg(HeaderLines)
+            .arg(FileHeadBytes);
+    return QString();
+}
+
+void CheckRunLogHead(const QByteArray &head, bool complete, const QString &fileName)
+{
+    if (const QString problem = RunLogHeadProblem(head, complete); !problem.isEmpty())
+        throw ELogFileError(QStringLiteral("%1 is not a run log: %2").arg(fileName, problem));
+    const QStringList lines = HeadLines(head, complete);
+    if (lines.size() >= HeaderLines) {
+        TRunLog header;
+        ParseHeader(lines, fileName, header);
+    }
+}
+
+QString LaunchElevationProblem(double metres)
+{
+    if (metres >= LowestLaunchElevation && metres <= HighestLaunchElevation)
+        return QString();
+    return QStringLiteral("The launch elevation %1 m is outside the possible %2 to %3 m")
+        .arg(metres)
+        .arg(LowestLaunchElevation)
+        .arg(HighestLaunchElevation);
+}
+
 TRunLog ReadRunLog(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: a buffered read of a pipe would wait for more than the head.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw ELogFileError(QStringLiteral("Could not open file ") + fileName);
-    const QByteArray contents = file.readAll();
+    // The first bytes tell whether the file is a run log at all, before the
+    // memory for the whole of it is taken.
+    QByteArray contents;
+    while (contents.size() < FileHeadBytes) {
+        const QByteArray part = file.read(FileHeadBytes - contents.size());
+        if (part.isEmpty())
+            break;
+        contents += part;
+    }
+    if (file.error() == QFileDevice::NoError)
+        CheckRunLogHead(contents, contents.size() < FileHeadBytes, fileName);
+    if (!file.isSequential() && file.size() > contents.size()) {
+        qsizetype done = contents.size();
+        contents.resize(qsizetype(file.size()));
+        while (done < contents.size()) {
+            const qint64 n = file.read(contents.data() + done, contents.size() - done);
+            if (n <= 0)
+                break;
+            done += qsizetype(n);
+        }
+        contents.resize(done);
+    }
+    contents += file.readAll(); // a pipe's contents, or what a growing file gained
     if (file.error() != QFileDevice::NoError)
         throw ELogFileError(QStringLiteral("Could not read file ") + fileName);
     return ParseRunLog(contents, fileName);
@@ -151,34 +282,15 @@ TRunLog ReadRunLog(const QString &fileName)
 
 TRunLog ParseRunLog(const QByteArray &contents, const QString &fileName)
 {
-    QStringList lines = QString::fromLocal8Bit(contents).split(QLatin1Char('\n'));
-    if (lines.last().isEmpty()) // the end of the last line, not a line of its own
-        lines.removeLast();
-    for (QString &line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-
-    if (lines.size() < 3)
+    if (const QString problem =
+            RunLogHeadProblem(contents.left(FileHeadBytes), contents.size() <= FileHeadBytes);
+        !problem.isEmpty())
+        throw ELogFileError(QStringLiteral("%1 is not a run log: %2").arg(fileName, problem));
+    QStringList lines = SplitLines(DecodeFileText(contents));
+    if (lines.size() < HeaderLines)
         throw ELogFileError(QStringLiteral("Log file %1 has fewer than three lines").arg(fileName));
-
-    // The second field of a header line.
-    auto headerValue = [&](int index) {
-        const QStringList fields = SplitString(QStringLiteral("\t"), lines[index]);
-        if (fields.size() < 2)
-            throw ELogFileError(
-                QStringLiteral("Line %1 of log file %2 has no tab").arg(index + 1).arg(fileName));
-        return fields[1];
-    };
-
     TRunLog log;
-    log.Configuration.ParseConfiguration(headerValue(1));
-    const QString elevation = headerValue(2);
-    double metres = 0.0;
-    if (!TryStrToFloatSystem(elevation, metres, GetSystemFormatSettings()))
-        throw ELogFileError(QStringLiteral("The launch elevation %1 in line 3 of log file %2 is "
-                                           "not a number")
-                                .arg(elevation, fileName));
-    log.LaunchElevation = metres;
+    ParseHeader(lines, fileName, log);
     log.DataLines = lines.mid(4);
     return log;
 }

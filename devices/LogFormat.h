@@ -35,6 +35,32 @@ QStringList LogHeaderLines(const TKestrinResult &configuration, double launchEle
 // Lines as they go into the file: each followed by CR LF, in the 8-bit code page.
 QByteArray EncodeLogLines(const QStringList &lines);
 
+// The text of a run log or settings document: UTF-16 when it says so by a
+// byte-order mark (or, without one, by the zero bytes beside its first two
+// characters), otherwise the 8-bit code page; a UTF-8 byte-order mark is
+// dropped.
+QString DecodeFileText(const QByteArray &bytes);
+
+// Enough of a file's first bytes to tell whether it is a run log.
+constexpr qsizetype FileHeadBytes = 4096;
+// Why a file that begins with `head` (its first FileHeadBytes, or all of it
+// when `complete`) cannot be a run log, in words; empty when it may be one:
+// its first three lines must be text and, in a longer file, end within the
+// head.
+QString RunLogHeadProblem(const QByteArray &head, bool complete);
+// Refuses a file by its first bytes, before the rest is read: ELogFileError
+// "FILE is not a run log: ..." for a RunLogHeadProblem, and the errors of
+// ParseRunLog for header lines that are there but wrong.
+void CheckRunLogHead(const QByteArray &head, bool complete, const QString &fileName);
+
+// The launch elevations a sonde can be launched from, in metres: below the
+// shores of the Dead Sea to above the highest summit.
+constexpr double LowestLaunchElevation = -500.0;
+constexpr double HighestLaunchElevation = 9000.0;
+// The problem with a launch elevation in metres, one sentence for the
+// operator; empty when it is possible.
+QString LaunchElevationProblem(double metres);
+
 // A whole run log as read back.
 struct TRunLog
 {
@@ -45,8 +71,10 @@ struct TRunLog
 
 // Reads a run log. An invalid configuration string raises
 // EKestrinConfigStringError unchanged; every other problem (file cannot be
-// read, fewer than three lines, a header line without a tab, an elevation that
-// is not a number) raises ELogFileError. Nothing is returned half-read.
+// read, a file that is no run log, fewer than three lines, a header line
+// without a tab, an elevation that is not a number or not possible) raises
+// ELogFileError. A file that is no run log is refused from its first bytes,
+// without reading the rest. Nothing is returned half-read.
 TRunLog ReadRunLog(const QString &fileName);
 // The same for contents already in memory; fileName only names the source in
 // messages.

@@ -41,7 +41,7 @@ void SetLegendLayout(TLegendDefinition &legend)
 {
     legend.ClearCells();
     legend.SetTop(70);
-    legend.SetWidth(120);
+    legend.SetWidth(LegendStripWidth);
     legend.SetRowHeight(30);
     legend.SetMarkerX(10);
     legend.SetMarkerY(10);

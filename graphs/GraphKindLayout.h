@@ -16,8 +16,11 @@ std::unique_ptr<TAxisDefinition> NewAxis(TGraphSide side, int32_t labelOffset,
 // Size and bands, each array in the order left, right, top, bottom.
 void SetLayoutBands(TGraphDefinition &definition, int32_t width, int32_t height,
                     const std::array<int32_t, 4> &labels, const std::array<int32_t, 4> &titles);
-// The legend strip every kind shares: first row at 70, 120 wide, rows 30
-// apart, marker at (10, 10) and text at (40, 0) in the row.
+// The width of the legend strip every kind shares, which a print image
+// adds to the right of the screen layout.
+constexpr int32_t LegendStripWidth = 120;
+// The legend strip every kind shares: first row at 70, LegendStripWidth
+// wide, rows 30 apart, marker at (10, 10) and text at (40, 0) in the row.
 void SetLegendLayout(TLegendDefinition &legend);
 // Adds a legend cell holding a copy of the marker.
 void AddLegendCell(TGraphDefinition &definition, const TMarkerDefinition &marker,

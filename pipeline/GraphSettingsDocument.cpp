@@ -1,13 +1,14 @@
 #include "pipeline/GraphSettingsDocument.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/FileTransaction.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SettingsXml.h"
 #include "pipeline/StationSettingsXml.h"
 
 #include <QDomDocument>
 #include <QFile>
-#include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -46,6 +47,68 @@ QString XmlText(const QString &text)
     return safe;
 }
 
+// How deep the elements of an XML text nest, counted only up to `limit` + 1:
+// markup is skipped as the parser would skip it (declarations, comments,
+// character data sections, quoted attribute values). A broken text is left
+// for the parser to report.
+int ElementDepth(QStringView text, int limit)
+{
+    const auto skipPast = [&](qsizetype from, QStringView end) {
+        const qsizetype at = text.indexOf(end, from);
+        return at < 0 ? text.size() : at + end.size();
+    };
+    int depth = 0, deepest = 0;
+    qsizetype i = 0;
+    while (deepest <= limit) {
+        i = text.indexOf(u'<', i);
+        if (i < 0 || i + 1 >= text.size())
+            break;
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(u"<?")) {
+            i = skipPast(i, u"?>");
+        } else if (rest.startsWith(u"<!--")) {
+            i = skipPast(i + 4, u"-->");
+        } else if (rest.startsWith(u"<![CDATA[")) {
+            i = skipPast(i, u"]]>");
+        } else if (rest.startsWith(u"<!")) {
+            // A document type, with its internal subset in brackets.
+            int brackets = 0;
+            for (++i; i < text.size(); ++i) {
+                const QChar c = text[i];
+                if (c == u'[')
+                    ++brackets;
+                else if (c == u']')
+                    --brackets;
+                else if (c == u'>' && brackets <= 0)
+                    break;
+            }
+            ++i;
+        } else if (rest.startsWith(u"</")) {
+            depth = std::max(depth - 1, 0);
+            i = skipPast(i, u">");
+        } else {
+            QChar quote;
+            for (++i; i < text.size(); ++i) {
+                const QChar c = text[i];
+                if (!quote.isNull()) {
+                    if (c == quote)
+                        quote = QChar();
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'>') {
+                    break;
+                }
+            }
+            if (i >= text.size())
+                break;
+            if (text[i - 1] != u'/')
+                deepest = std::max(deepest, ++depth);
+            ++i;
+        }
+    }
+    return deepest;
+}
+
 } // namespace
 
 QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
@@ -82,18 +145,24 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
 
 void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings)
 {
-    const QByteArray bytes = GraphSettingsToBytes(settings);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFileError(QStringLiteral("Could not write file ") + fileName);
+    WriteFileSafely(fileName, GraphSettingsToBytes(settings));
 }
 
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName)
 {
+    const QString text = DecodeFileText(contents);
+    // The parser's time grows with the square of the nesting: a document
+    // nested far deeper than its own elements ever are is refused unread.
+    if (ElementDepth(text, MaxSettingsDepth) > MaxSettingsDepth)
+        throw EGraphSettingsFileError(
+            QStringLiteral("%1 is not a graph settings document: its elements nest more than %2 "
+                           "deep")
+                .arg(fileName)
+                .arg(MaxSettingsDepth));
     QDomDocument document;
     QString message;
     int line = 0, column = 0;
-    if (!document.setContent(QString::fromLocal8Bit(contents), &message, &line, &column))
+    if (!document.setContent(text, &message, &line, &column))
         throw EGraphSettingsFileError(
             QStringLiteral("%1 is not an XML document: %2 in line %3, column %4")
                 .arg(fileName, message)
@@ -110,7 +179,11 @@ TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fil
     RequiredChild(kestrin, QStringLiteral("Configuration"));
     // Every "Configuration" is parsed; the last one counts.
     settings.DataParameters.Configuration().LoadConfigurationFromXml(kestrin.Element());
-    settings.DataParameters.SetLaunchElevation(data.Double(QStringLiteral("Elevation")));
+    const double elevation = data.Double(QStringLiteral("Elevation"));
+    if (const QString problem = LaunchElevationProblem(elevation); !problem.isEmpty())
+        throw EConvertError(data.Child(QStringLiteral("Elevation")).Path() + QStringLiteral(": ") +
+                            problem);
+    settings.DataParameters.SetLaunchElevation(elevation);
 
     settings.StandardParameters.LoadFromXML(
         RequiredChild(root, QStringLiteral("StandardGraph")).Element());

@@ -47,12 +47,18 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings);
 // document is written; EFileError when that fails.
 void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings);
 
-// Reads a document. An invalid configuration string raises
+// The deepest nesting of elements a document may have; its own elements nest
+// 8 deep.
+constexpr int MaxSettingsDepth = 32;
+
+// Reads a document (UTF-16 by its byte-order mark, otherwise the 8-bit code
+// page). A document nested deeper than MaxSettingsDepth is refused before it
+// is parsed. An invalid configuration string raises
 // EKestrinConfigStringError unchanged. Any other problem raises an exception
 // whose message says where: EGraphSettingsFileError (unreadable, not XML,
 // with the line), EConvertError (a missing element or a value that is not
-// a number or boolean, a station identity out of range, or a delivery port
-// that is not one), EListIndexError (fewer than three
+// a number or boolean, a station identity out of range or repeated, a launch
+// elevation that is not possible, a delivery port that is not one), EListIndexError (fewer than three
 // "Axis" or ten "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName);
 TGraphSettings ReadGraphSettings(const QString &fileName);

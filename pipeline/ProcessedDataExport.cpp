@@ -2,11 +2,11 @@
 
 #include "devices/KestrinLibrary.h"
 #include "foundation/CustomUtilities.h"
+#include "foundation/FileTransaction.h"
 #include "pipeline/PacketSounding.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QSaveFile>
 #include <QTime>
 #include <cmath>
 
@@ -33,16 +33,7 @@ void SplitDateTime(double days, QDate &date, QTime &time)
 
 void WriteExportFile(const QString &fileName, const QByteArray &bytes)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EFileError(QStringLiteral("Cannot write %1: %2").arg(fileName, reason));
-    }
-    if (!file.commit())
-        throw EFileError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
+    WriteFileSafely(fileName, bytes);
 }
 
 namespace {

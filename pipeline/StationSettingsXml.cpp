@@ -42,6 +42,17 @@ TStationIdentity LoadStationFromXml(const QDomElement &parent)
     const TXmlReader reader = TXmlReader(parent).Child(StationElement);
     if (reader.Element().isNull())
         return station;
+    // A second element would go unread, and with it whatever it says wrong.
+    auto once = [](const TXmlReader &first) {
+        const QString name = first.Element().tagName();
+        if (!first.Element().nextSiblingElement(name).isNull())
+            throw EConvertError(first.Path() + QStringLiteral(" is given more than once"));
+    };
+    once(reader);
+    for (const QString &name :
+         {QStringLiteral("Number"), QStringLiteral("Latitude"), QStringLiteral("Longitude")})
+        if (const TXmlReader child = reader.Child(name); !child.Element().isNull())
+            once(child);
     auto refuse = [&](const QString &child, const QString &problem) {
         throw EConvertError(reader.Child(child).Path() + QStringLiteral(": ") + problem);
     };

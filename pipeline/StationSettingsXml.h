@@ -15,7 +15,7 @@
 void SaveStationToXml(const TStationIdentity &station, QDomElement &parent);
 // The identity under `parent`'s "Station" element; empty without one.
 // EConvertError naming the element for a value that cannot be read or is out
-// of range.
+// of range, and for a "Station" element or a child of it given twice.
 TStationIdentity LoadStationFromXml(const QDomElement &parent);
 
 // Adds a "SurfaceObservation" element holding "Pressure", "Temperature",

@@ -74,11 +74,52 @@ std::mutex &EncoderLock()
     return lock;
 }
 
+// What ecCodes says while a message is encoded. Left to itself it writes
+// its errors straight to standard error, apart from the line that names the
+// input; here they become part of that line. Guarded by EncoderLock.
+QString &EncoderLog()
+{
+    static QString log;
+    return log;
+}
+
+void CollectEncoderLog(const codes_context *, int level, const char *message)
+{
+    if (level == CODES_LOG_DEBUG || level == CODES_LOG_INFO || !message)
+        return;
+    QString text = QString::fromLocal8Bit(message).simplified();
+    while (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (text.isEmpty())
+        return;
+    QString &log = EncoderLog();
+    if (!log.isEmpty())
+        log += QStringLiteral("; ");
+    log += text;
+}
+
+// Called with EncoderLock held, before a message is encoded.
+void StartEncoderLog()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        codes_context_set_logging_proc(codes_context_get_default(), CollectEncoderLog);
+    });
+    EncoderLog().clear();
+}
+
+// The message for a failed encoding, with what ecCodes said about it.
+QString EncoderFailure(const QString &what)
+{
+    const QString &log = EncoderLog();
+    return log.isEmpty() ? what : what + QStringLiteral(" (ecCodes: %1)").arg(log);
+}
+
 [[noreturn]] void Refuse(const char *key, int error)
 {
-    throw ESoundingExportError(
+    throw ESoundingExportError(EncoderFailure(
         QStringLiteral("ecCodes could not encode the BUFR report (%1: %2)")
-            .arg(QLatin1String(key), QString::fromLocal8Bit(codes_get_error_message(error))));
+            .arg(QLatin1String(key), QString::fromLocal8Bit(codes_get_error_message(error)))));
 }
 
 void SetLong(codes_handle *h, const char *key, long value)
@@ -180,10 +221,11 @@ QByteArray EncodeSoundingBufr(const TSoundingProducts &products, const TStationI
     const QTime time = launch.time();
 
     const std::lock_guard<std::mutex> guard(EncoderLock());
+    StartEncoderLog();
     const THandle handle(codes_bufr_handle_new_from_samples(nullptr, "BUFR4"));
     if (!handle)
-        throw ESoundingExportError(
-            QStringLiteral("ecCodes has no BUFR edition 4 sample: are its definitions installed?"));
+        throw ESoundingExportError(EncoderFailure(QStringLiteral(
+            "ecCodes has no BUFR edition 4 sample: are its definitions installed?")));
     codes_handle *h = handle.get();
 
     SetLong(h, "masterTablesVersionNumber", BufrMasterTableVersion);

@@ -71,6 +71,11 @@ QString StationNumberProblem(const QString &number)
     bool digits = number.size() == 5;
     for (QChar c : number)
         digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    // WMO block numbers begin at 01.
+    if (digits && number.startsWith(QLatin1String("00")))
+        return QStringLiteral("The station number %1 has the block number 00, which no station "
+                              "has: WMO block numbers begin at 01")
+            .arg(number);
     if (digits)
         return QString();
     return QStringLiteral("The station number must be five digits, the WMO block and station "

@@ -4,6 +4,7 @@
 
 #include "devices/LogFormat.h"
 #include "foundation/CustomUtilities.h"
+#include "foundation/FileTransaction.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/GraphThread.h"
@@ -26,7 +27,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -66,17 +66,6 @@ class TDialogFilterScope
     QString FDefaultExt;
     int32_t FFilterIndex;
 };
-
-// Replaces the file only once everything is written, so a failed save
-// leaves an earlier file of that name whole. QSaveFile forces the new file to
-// the disk before it takes the old one's name, so a power cut cannot leave an
-// empty file there either.
-void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFileError(QStringLiteral("Could not write file ") + fileName);
-}
 
 QByteArray EncodeImage(const QImage &image, const char *format)
 {
@@ -238,7 +227,7 @@ void TfrmMain::fraFileButtons1btnSaveImageClick()
                                         "save"));
     const char *format =
         path->endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
-    WriteFileBytes(*path, EncodeImage(image, format));
+    WriteFileSafely(*path, EncodeImage(image, format));
 }
 
 void TfrmMain::fraFileButtons1btnReportClick()
@@ -249,7 +238,7 @@ void TfrmMain::fraFileButtons1btnReportClick()
         return;
     QStringList headers, lefts, rights;
     FDataList->GetContents(headers, lefts, rights);
-    WriteFileBytes(*path, EncodeLogLines(ReportLines(FLogFileName, headers, lefts, rights)));
+    WriteFileSafely(*path, EncodeLogLines(ReportLines(FLogFileName, headers, lefts, rights)));
 }
 
 void TfrmMain::fraFileButtons1btnExportCsvClick()

@@ -280,3 +280,26 @@ TEST_F(TFileDeviceFixture, ReplacingSavesSyncTheNewFileBeforeTheRename)
                call.Size == QFileInfo(path).size();
     }));
 }
+
+// A sync that fails may have lost what was written: the save fails with the
+// reason, and the document that was there stays.
+TEST_F(TFileDeviceFixture, ReplacingSaveWhoseSyncFailsKeepsTheOldFile)
+{
+    const QString path = Path(QStringLiteral("graphs.xml"));
+    WriteGraphSettings(path, TGraphSettings());
+    const QByteArray before = ReadFileBytes(path);
+    TGraphSettings other;
+    other.CurrentGraph = gtTime;
+    {
+        const std::lock_guard lock(SyncLock);
+        FailingSyncs = 1;
+    }
+    try {
+        WriteGraphSettings(path, other);
+        ADD_FAILURE() << "a failed sync was taken for success";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(e.Message().toStdString(),
+                  ("Cannot write " + path + ": Input/output error").toStdString());
+    }
+    EXPECT_EQ(ReadFileBytes(path), before);
+}

@@ -5,10 +5,14 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -201,6 +205,86 @@ TEST(LogFormat, ReadRunLogFailures)
         ADD_FAILURE() << "an invalid configuration was read";
     } catch (const EKestrinConfigStringError &e) {
         EXPECT_EQ(e.Message(), "1X is not a valid model");
+    }
+}
+
+// A log saved as UTF-16 (as some editors do) reads as the same log.
+TEST(LogFormat, Utf16LogsReadAsTheSameLog)
+{
+    LocaleGuard guard("C");
+    QStringList lines = LogHeaderLines(Configured("1MR:TPUVVVVF"), 123.5);
+    lines << FormatLogLine(SampleFrame(46000.5)) << QStringLiteral("\u00b0C \u00e9");
+    const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    QByteArray little("\xFF\xFE"), big("\xFE\xFF");
+    for (QChar c : text) {
+        little += char(c.unicode() & 0xFF), little += char(c.unicode() >> 8);
+        big += char(c.unicode() >> 8), big += char(c.unicode() & 0xFF);
+    }
+    for (const QByteArray &bytes :
+         {little, big, little.mid(2), QByteArray("\xEF\xBB\xBF") + EncodeLogLines(lines)}) {
+        const TRunLog log = ParseRunLog(bytes, "run.txt");
+        EXPECT_EQ(log.Configuration.ConfigurationString(), "1MR:_T_P_UVVVVF");
+        EXPECT_EQ(log.DataLines, lines.mid(4));
+    }
+}
+
+// What is no run log is refused by its first bytes; a pipe that is still
+// being written shows that the rest is not waited for.
+TEST(LogFormat, RefusedByTheFirstBytes)
+{
+    LocaleGuard guard("C");
+    const QByteArray text(FileHeadBytes, 'x');
+    const struct
+    {
+        QByteArray Bytes;
+        QString Message;
+    } cases[] = {
+        {QByteArray("\x7F"
+                    "ELF\x02\x01\x01\0\0\0\nKestrin\n",
+                    16) +
+             text,
+         "run.txt is not a run log: its first lines hold characters that are not text"},
+        {text + text, "run.txt is not a run log: its first 3 lines do not end within its first "
+                      "4096 bytes"},
+        {"a\tb\nc\t1ER:TUF\nd\t1e30\n" + text,
+         "The launch elevation 1e+30 m is outside the possible -500 to 9000 m (line 3 of log "
+         "file run.txt)"},
+        {"a\tb\nc\t1ER:TUF\nd\t-501\n" + text,
+         "The launch elevation -501 m is outside the possible -500 to 9000 m (line 3 of log "
+         "file run.txt)"},
+        {"a\tb\nc 1ER:TUF\nd\t1\n" + text, "Line 2 of log file run.txt has no tab"},
+    };
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("run.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const auto &c : cases) {
+        EXPECT_EQ(LogFileMessage(c.Bytes), c.Message);
+        std::atomic<bool> closed{false};
+        std::thread writer([&] {
+            // Writing on once the reader is gone fails instead of ending the test.
+            sigset_t pipeSignal;
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+            QFile file(pipe);
+            if (!file.open(QIODevice::WriteOnly))
+                return;
+            file.write(c.Bytes);
+            file.flush();
+            // Held open until the reader gives up (or a long deadline).
+            for (int i = 0; i < 2000 && file.write("x", 1) == 1 && file.flush(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            closed = true;
+        });
+        QString message;
+        try {
+            ReadRunLog(pipe);
+        } catch (const ELogFileError &e) {
+            message = e.Message();
+            EXPECT_FALSE(closed) << c.Message.toStdString();
+        }
+        writer.join();
+        EXPECT_EQ(message, QString(c.Message).replace("run.txt", pipe));
     }
 }
 

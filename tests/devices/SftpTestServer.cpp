@@ -128,6 +128,10 @@ bool TSftpTestServer::Start()
     FServer->setStandardOutputFile(log, QIODevice::Append);
     FServer->start(Sshd, {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"),
                           FDir.filePath(QStringLiteral("sshd_config"))});
+    // The server may write its first line before the process counts as
+    // running here.
+    if (!FServer->waitForStarted(10000))
+        return false;
     const QByteArray listening =
         QStringLiteral("Server listening on 127.0.0.1 port %1.").arg(FPort).toUtf8();
     return WaitFor([&] {

@@ -268,3 +268,68 @@ TEST(GraphSettingsDocument, DeliverySettings)
         }
     }
 }
+
+// What a document could hide or make the reader pay for is refused with its
+// place: a repeated station or station value (the second would go unread),
+// block 00, a launch elevation no site has, and a nesting far deeper than
+// the document's own.
+TEST(GraphSettingsDocument, RepeatedImpossibleOrDeepDocumentsAreRefused)
+{
+    LocaleGuard locale("C");
+    TGraphSettings settings;
+    settings.Station = {QStringLiteral("03808"), 50.2, -5.3};
+    const QString text = Text(settings);
+    const QString station = QStringLiteral("<Station>");
+    auto nested = [&](int depth) {
+        return QString(text).replace(
+            QStringLiteral("<DataGroup/>"),
+            QStringLiteral("<DataGroup>") + QStringLiteral("<a>").repeated(depth) +
+                QStringLiteral("</a>").repeated(depth) + QStringLiteral("</DataGroup>"));
+    };
+    const struct
+    {
+        QString Text;
+        QString Message;
+    } cases[] = {
+        {QString(text).replace(
+             station, QStringLiteral("<Station><Latitude>95</Latitude></Station>") + station),
+         "EConvertError: KestrinGraphs/Station is given more than once"},
+        {QString(text).replace(QStringLiteral("<Number>"),
+                               QStringLiteral("<Number>00808</Number><Number>")),
+         "EConvertError: KestrinGraphs/Station/Number is given more than once"},
+        {QString(text).replace(QStringLiteral("<Latitude>"),
+                               QStringLiteral("<Latitude>95</Latitude><Latitude>")),
+         "EConvertError: KestrinGraphs/Station/Latitude is given more than once"},
+        {QString(text).replace(QStringLiteral(">03808<"), QStringLiteral(">00808<")),
+         "EConvertError: KestrinGraphs/Station/Number: The station number 00808 has the block "
+         "number 00, which no station has: WMO block numbers begin at 01"},
+        {QString(text).replace(QStringLiteral("<Elevation>0<"), QStringLiteral("<Elevation>1e30<")),
+         "EConvertError: KestrinGraphs/DataParameters/Elevation: The launch elevation 1e+30 m is "
+         "outside the possible -500 to 9000 m"},
+        // The group is at depth 2: 30 more make 32, the most a document may have.
+        {nested(30), "<no error>"},
+        {nested(31), "EGraphSettingsFileError: graphs.xml is not a graph settings document: its "
+                     "elements nest more than 32 deep"},
+        {nested(100000), "EGraphSettingsFileError: graphs.xml is not a graph settings document: "
+                         "its elements nest more than 32 deep"},
+    };
+    ASSERT_TRUE(text.contains(QStringLiteral("<DataGroup/>")));
+    for (const auto &c : cases) {
+        EXPECT_NE(c.Text, text);
+        EXPECT_EQ(Failure(c.Text), c.Message);
+    }
+}
+
+// A document saved as UTF-16 (with its byte-order mark) reads as the same.
+TEST(GraphSettingsDocument, Utf16DocumentsRead)
+{
+    LocaleGuard locale("C");
+    TGraphSettings settings = EditedSettings();
+    settings.RecordedLines << QStringLiteral("46000\t12:00:00\t\u00b0C");
+    const QString text = Text(settings);
+    QByteArray bytes("\xFF\xFE");
+    for (QChar c : text)
+        bytes += char(c.unicode() & 0xFF), bytes += char(c.unicode() >> 8);
+    const TGraphSettings read = ParseGraphSettings(bytes, QStringLiteral("graphs.xml"));
+    EXPECT_EQ(Text(read), text);
+}

@@ -2,6 +2,7 @@
 // manual's kind, a whole TEMP checked by hand, and the BUFR message decoded
 // again with ecCodes.
 #include "sounding/SoundingBufr.h"
+#include "sounding/SoundingExport.h"
 #include "sounding/TempReport.h"
 
 #include "foundation/CustomUtilities.h"
@@ -217,4 +218,33 @@ TEST(BufrReport, DecodesToTheComputedLevels)
 
     EXPECT_THROW(EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, {}}, 120.0),
                  EVentrelError);
+}
+
+// A station below what BUFR can code (-400 m): what ecCodes says of it is in
+// the one message, and nothing of it reaches standard error.
+TEST(BufrReport, WhatEcCodesSaysIsPartOfTheMessage)
+{
+    const TSoundingProducts products = ComputeSoundingProducts(ShortSounding());
+    auto failure = [&](double height) {
+        try {
+            EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, -5.3}, height);
+        } catch (const ESoundingExportError &e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    testing::internal::CaptureStderr();
+    const QString low = failure(-450.0);
+    // The next report's message holds nothing of the last one's.
+    const QString high = failure(13000.0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(low.startsWith(QStringLiteral("ecCodes could not encode the BUFR report (")))
+        << low.toStdString();
+    EXPECT_TRUE(low.contains(QStringLiteral(
+        "(ecCodes: encode_double_value: heightOfStationGroundAboveMeanSeaLevel (007030). Value "
+        "(-450) out of range")))
+        << low.toStdString();
+    EXPECT_FALSE(low.contains(QLatin1Char('\n')));
+    EXPECT_TRUE(high.contains(QStringLiteral("Value (13000) out of range"))) << high.toStdString();
+    EXPECT_FALSE(high.contains(QStringLiteral("-450"))) << high.toStdString();
 }

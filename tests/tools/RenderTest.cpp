@@ -9,7 +9,14 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -334,4 +341,232 @@ TEST(VentrelRender, ConvertsAnArchiveIntoAFolder)
     EXPECT_EQ(unnamed.ExitCode, 1);
     EXPECT_EQ(unnamed.Errors,
               "ventrel-render: " + flight + ": --temp needs a station number (--station)\n");
+}
+
+// No output replaces an input, whatever path, link or --out-dir name leads to
+// it, nor another output: refused in one line naming both, nothing written.
+TEST(VentrelRender, NoOutputReplacesAnInputOrAnotherOutput)
+{
+    LocaleGuard locale("C");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QByteArray log = EncodeLogLines(FlightLog(configuration));
+    const QString input = WriteFile(dir, QStringLiteral("f.txt"), log);
+    const QString csvLog = WriteFile(dir, QStringLiteral("f010.csv"), log);
+    const QString levelsLog = WriteFile(dir, QStringLiteral("f.levels.log"), log);
+    TGraphSettings settings;
+    settings.DataParameters.Configuration() = configuration;
+    const QString document =
+        WriteFile(dir, QStringLiteral("graphs.xml"), GraphSettingsToBytes(settings));
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(input, link));
+    const QString hard = dir.filePath(QStringLiteral("hard.txt"));
+    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hard).constData()), 0);
+    const QStringList station{"--station", "03808"};
+    const QString folder = dir.path();
+
+    const struct
+    {
+        QStringList Arguments;
+        QString Message;
+    } cases[] = {
+        {QStringList{input, "--temp", input} + station,
+         "--temp " + input + " is the input " + input},
+        {QStringList{input, "--report", link}, "--report " + link + " is the input " + input},
+        {QStringList{input, "--csv", hard}, "--csv " + hard + " is the input " + input},
+        {QStringList{input, "--report", folder + "/./x.csv", "--csv", dir.filePath("x.csv")},
+         "--report and --csv name the same file " + dir.filePath("x.csv")},
+        {{"--out-dir", folder, "--csv", csvLog},
+         "--csv " + folder + "/f010.csv is the input " + csvLog},
+        {{"--out-dir", folder, "--save-graphs", document},
+         "--save-graphs " + folder + "/graphs.xml is the input " + document},
+        {{"--out-dir", dir.filePath("out"), "--csv", "--levels", input, levelsLog},
+         "--levels of " + input + " and --csv of " + levelsLog + " would both write " +
+             dir.filePath("out/f.levels.csv")},
+    };
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    for (const auto &c : cases) {
+        const TRun run = Render(c.Arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(run.Errors.toStdString(), ("ventrel-render: " + c.Message + "\n").toStdString());
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), files);
+    EXPECT_FALSE(QDir(dir.filePath("out")).exists());
+    for (const QString &file : {input, csvLog, levelsLog})
+        EXPECT_EQ(ReadFileBytes(file), log);
+}
+
+// Inputs that are no files or no flights are refused in one line and at once;
+// an output that is a device or a pipe is written to, never replaced; what
+// ecCodes says is part of the input's line.
+TEST(VentrelRender, InputsAndOutputsThatAreNoPlainFiles)
+{
+    LocaleGuard locale("C");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QString flight =
+        WriteFile(dir, QStringLiteral("flight.txt"), EncodeLogLines(AscentLog(configuration)));
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A program's file given by mistake: it begins as any ELF binary does.
+    QByteArray garbage("\x7F"
+                       "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0",
+                       20);
+    for (int i = 0; i < 10000; ++i)
+        garbage += char((i * 7919) % 251);
+    const QString binary = WriteFile(dir, QStringLiteral("garbage.bin"), garbage);
+    QStringList low = AscentLog(configuration);
+    low[2] = QStringLiteral("Launch Elevation (m):\t-450"); // possible, but not in BUFR
+    const QString dead = WriteFile(dir, QStringLiteral("deadsea.txt"), EncodeLogLines(low));
+    low[2] = QStringLiteral("Launch Elevation (m):\t1e30");
+    const QString space = WriteFile(dir, QStringLiteral("space.txt"), EncodeLogLines(low));
+    const QStringList station{"--station", "03808", "--latitude", "31.5", "--longitude", "35.5"};
+    const QString out = dir.filePath(QStringLiteral("out"));
+
+    const struct
+    {
+        QStringList Arguments;
+        QString Message; // the whole of standard error
+    } cases[] = {
+        {{pipe, "--csv", dir.filePath("p.csv")},
+         "Cannot read " + pipe + ": it is a named pipe, not a regular file"},
+        {{"/dev/zero", "--csv", dir.filePath("z.csv")},
+         "Cannot read /dev/zero: it is a character device, not a regular file"},
+        {{binary, "--csv", dir.filePath("b.csv")},
+         binary + " is neither a run log nor a graph settings document: its first lines hold "
+                  "characters that are not text"},
+        {{space, "--csv", dir.filePath("s.csv"), "--skewt", dir.filePath("s.png")},
+         "The launch elevation 1e+30 m is outside the possible -500 to 9000 m (line 3 of log "
+         "file " +
+             space + ")"},
+        {{flight, "--print", "--size", "10000x10000", "--skewt", dir.filePath("big.png")},
+         "--size 10000x10000 with --print makes images of 50600x50000 pixels; the most is 100 "
+         "megapixels"},
+        {QStringList{flight, "--temp", "/dev/full"} + station,
+         "Cannot write /dev/full: No space left on device"},
+        // A flight beside a pipe in an archive: the pipe refused, the flight
+        // written.
+        {{"--out-dir", out, "--csv", pipe, flight},
+         pipe + ": Cannot read " + pipe + ": it is a named pipe, not a regular file"},
+    };
+    for (const auto &c : cases) {
+        const TRun run = Render(c.Arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(run.Errors.toStdString(), ("ventrel-render: " + c.Message + "\n").toStdString());
+    }
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"flight.csv"});
+    QFileInfo full(QStringLiteral("/dev/full"));
+    EXPECT_FALSE(full.isFile());
+
+    // Standard output as the shell opened it: a file to append to is
+    // appended to, not replaced.
+    const QString appended = WriteFile(dir, QStringLiteral("temps.txt"), "earlier\n");
+    QProcess process;
+    process.setStandardOutputFile(appended, QIODevice::Append);
+    process.start(QStringLiteral(VENTREL_BIN_DIR "/ventrel-render"),
+                  QStringList{flight, "--temp", "/dev/stdout"} + station);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(ReadFileBytes(appended).startsWith("earlier\nTTAA "));
+
+    const TRun bufr = Render(QStringList{"--out-dir", out, "--bufr", dead} + station);
+    EXPECT_EQ(bufr.ExitCode, 1);
+    EXPECT_EQ(bufr.Errors.count(QLatin1Char('\n')), 1) << bufr.Errors.toStdString();
+    EXPECT_TRUE(bufr.Errors.startsWith("ventrel-render: " + dead +
+                                       ": ecCodes could not encode the BUFR report ("))
+        << bufr.Errors.toStdString();
+    EXPECT_TRUE(bufr.Errors.contains(
+        QStringLiteral("(ecCodes: encode_double_value: heightOfStationGroundAboveMeanSeaLevel")))
+        << bufr.Errors.toStdString();
+}
+
+// SIGINT or SIGTERM during an archive conversion: the flights under way are
+// finished, no new one is begun, and every flight is there whole or not at
+// all, with no temporary left; one last line and 128 + the signal.
+TEST(VentrelRender, AnInterruptedArchiveLeavesNoFlightHalfConverted)
+{
+    LocaleGuard locale("C");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QByteArray log = EncodeLogLines(AscentLog(configuration));
+    QStringList inputs;
+    for (int i = 0; i < 400; ++i)
+        inputs << WriteFile(dir, QStringLiteral("f%1.txt").arg(i, 3, 10, QLatin1Char('0')), log);
+    const QStringList suffixes{".csv", ".report.txt", ".skewt.png"};
+    for (const auto &[signal, name, status] :
+         {std::tuple{SIGINT, "SIGINT", 130}, std::tuple{SIGTERM, "SIGTERM", 143}}) {
+        SCOPED_TRACE(name);
+        const QString out = dir.filePath(QLatin1String(name));
+        QProcess process;
+        process.start(
+            QStringLiteral(VENTREL_BIN_DIR "/ventrel-render"),
+            QStringList{"--out-dir", out, "--csv", "--report", "--skewt", "--size", "300x200"} +
+                inputs);
+        ASSERT_TRUE(process.waitForStarted());
+        ASSERT_TRUE(WaitFor([&] { return !QDir(out).entryList(QDir::Files).isEmpty(); },
+                            std::chrono::seconds(60)));
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), status);
+        const QStringList errors = QString::fromLocal8Bit(process.readAllStandardError())
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors[0].startsWith(
+            QStringLiteral("ventrel-render: interrupted by %1: ").arg(QLatin1String(name))))
+            << errors[0].toStdString();
+
+        std::map<QString, QStringList> flights;
+        for (const QString &file : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
+            const qsizetype dot = file.indexOf(QLatin1Char('.'));
+            flights[file.left(dot)] << file.mid(dot);
+        }
+        EXPECT_GT(flights.size(), 0u);
+        EXPECT_LT(flights.size(), 400u);
+        for (auto &[flight, written] : flights) {
+            written.sort();
+            EXPECT_EQ(written, suffixes) << flight.toStdString();
+        }
+        EXPECT_TRUE(
+            errors[0].endsWith(QStringLiteral("%1 of 400 flights done, the other %2 not started")
+                                   .arg(flights.size())
+                                   .arg(400 - flights.size())))
+            << errors[0].toStdString();
+    }
+}
+
+// On a terminal the progress bar ends with its last line drawn once (the
+// line used to come twice when the last flight ended before its worker did:
+// a few runs give that moment its chances).
+TEST(VentrelRender, TheLastProgressLineIsDrawnOnce)
+{
+    LocaleGuard locale("C");
+    QTemporaryDir dir;
+    TKestrinResult configuration;
+    const QByteArray log = EncodeLogLines(FlightLog(configuration));
+    const QStringList inputs{WriteFile(dir, QStringLiteral("a.txt"), log),
+                             WriteFile(dir, QStringLiteral("b.txt"), log),
+                             WriteFile(dir, QStringLiteral("c.txt"), log)};
+    for (int run = 0; run < 5; ++run) {
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(terminal, 0);
+        ASSERT_EQ(::grantpt(terminal), 0);
+        ASSERT_EQ(::unlockpt(terminal), 0);
+        QProcess process;
+        process.setStandardErrorFile(QString::fromLocal8Bit(::ptsname(terminal)));
+        process.start(
+            QStringLiteral(VENTREL_BIN_DIR "/ventrel-render"),
+            QStringList{"--out-dir", dir.filePath(QStringLiteral("out%1").arg(run)), "--csv"} +
+                inputs);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0);
+        ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+        QByteArray shown;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, n);
+        ::close(terminal);
+        EXPECT_EQ(shown.count("3/3 flights"), 1) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith("\n")) << shown.toStdString();
+    }
 }

@@ -303,6 +303,11 @@ TEST_F(FileCommands, LoadsThatFailChangeNothing)
     const QString wrongConfiguration =
         QString(document).replace(QStringLiteral("1MR:_T_P_UVVVVF"), QStringLiteral("9ZZ:QQ"));
     ASSERT_NE(wrongConfiguration, document);
+    const QString deep = QString(document).replace(
+        QStringLiteral("<DataGroup/>"),
+        QStringLiteral("<DataGroup>") + QStringLiteral("<a>").repeated(50000) +
+            QStringLiteral("</a>").repeated(50000) + QStringLiteral("</DataGroup>"));
+    ASSERT_NE(deep, document);
 
     struct TCase
     {
@@ -324,6 +329,7 @@ TEST_F(FileCommands, LoadsThatFailChangeNothing)
         {"configuration.xml", false, wrongConfiguration.toLocal8Bit(),
          "configuration.xml: its sonde configuration cannot be read (9Z is not a valid model)",
          true},
+        {"deep.xml", false, deep.toLocal8Bit(), "its elements nest more than 32 deep"},
     };
     const TStandardGraphParameters standard = Window->Session().StandardParameters();
     for (const TCase &c : cases) {
@@ -596,6 +602,33 @@ TEST_F(FileCommands, CancellingADialogChangesNothing)
     EXPECT_EQ(AllPosts(), posts);
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Ventrel 1.1"));
     EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+}
+
+// Save Graphs onto a full file system: the error box gives the system's
+// reason and the document that was there stays as it was. It needs a full
+// file system, which scripts/full-disk-check makes (as root) and names in
+// VENTREL_FULL_FOLDER, with a settings document graphs.xml in it.
+TEST_F(FileCommands, SaveGraphsOnAFullDiskKeepsTheDocument)
+{
+    const QString folder = qEnvironmentVariable("VENTREL_FULL_FOLDER");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "needs a full file system: run by scripts/full-disk-check";
+    const QString document = QDir(folder).filePath(QStringLiteral("graphs.xml"));
+    const QByteArray before = ReadFileBytes(document);
+    ASSERT_FALSE(before.isEmpty());
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    LoadLog(WriteFile("ascent.txt", EncodeLogLines(AscentLog())));
+    WaitForLoaded(30);
+
+    Script.ExpectSaveFile(document);
+    Script.ExpectConfirmation(true); // replace it
+    Script.ExpectError();
+    Window->Guarded([&] { Window->SaveGraphsClick(); });
+    ASSERT_EQ(Script.Requests().back().Kind, ikError);
+    EXPECT_EQ(Script.Requests().back().Text.toStdString(),
+              ("Cannot write " + document + ": No space left on device").toStdString());
+    EXPECT_EQ(ReadFileBytes(document), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), files);
 }
 
 TEST(PrintPlacement, LargestFitWithTheMarginRoundedHalfToEven)

@@ -8,6 +8,7 @@
 
 #include "devices/LogFormat.h"
 #include "foundation/CustomUtilities.h"
+#include "foundation/FileTransaction.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,7 +17,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cerrno>
@@ -143,10 +143,11 @@ int WriteFlightLog(const QString &fileName, const TKestrinResult &configuration,
         frame.SetTime(start + double(flight.Slot(i)) * step / 86400.0);
         lines << FormatLogLine(frame);
     }
-    QSaveFile file(fileName);
-    const QByteArray bytes = EncodeLogLines(lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        Fail(QStringLiteral("cannot write %1").arg(fileName));
+    try {
+        WriteFileSafely(fileName, EncodeLogLines(lines));
+    } catch (const EFileError &e) {
+        Fail(e.Message());
+    }
     return 0;
 }
 

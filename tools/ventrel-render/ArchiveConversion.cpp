@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -23,6 +25,43 @@ struct TProgress
     qint64 Frames = 0;
     int Running = 0;
     std::deque<QString> Errors;
+};
+
+// The signal that asked the conversion to stop (SIGINT, SIGTERM), 0 until
+// one came. The handler only notes it: flights that are under way finish
+// and are written whole, no new one is taken.
+std::atomic<int> Interruption{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free atomic");
+
+extern "C" void NoteInterruption(int signal)
+{
+    Interruption.store(signal);
+}
+
+// Installs NoteInterruption for SIGINT and SIGTERM while it lives.
+class TInterruptionHandler
+{
+  public:
+    TInterruptionHandler()
+    {
+        struct sigaction action = {};
+        action.sa_handler = NoteInterruption;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART; // reads and writes go on undisturbed
+        for (size_t i = 0; i < Signals.size(); ++i)
+            sigaction(Signals[i], &action, &FPrevious[i]);
+    }
+    ~TInterruptionHandler()
+    {
+        for (size_t i = 0; i < Signals.size(); ++i)
+            sigaction(Signals[i], &FPrevious[i], nullptr);
+    }
+    TInterruptionHandler(const TInterruptionHandler &) = delete;
+    TInterruptionHandler &operator=(const TInterruptionHandler &) = delete;
+
+  private:
+    static constexpr std::array<int, 2> Signals{SIGINT, SIGTERM};
+    std::array<struct sigaction, 2> FPrevious;
 };
 
 QString Clock(qint64 seconds)
@@ -76,9 +115,14 @@ int ConvertArchive(const TArchiveJob &job)
 {
     const int total = int(job.Inputs.size());
     TProgress progress;
+    const TInterruptionHandler handler;
+    Interruption.store(0);
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i = next++; i < total; i = next++) {
+        while (!Interruption.load()) {
+            const int i = next++;
+            if (i >= total)
+                break;
             const QString &input = job.Inputs[i];
             qsizetype frames = 0;
             QString error;
@@ -115,13 +159,15 @@ int ConvertArchive(const TArchiveJob &job)
     // the progress bar redrawn over itself on a terminal.
     bool failed = false;
     bool shown = false;
+    int done = 0;
     std::unique_lock<std::mutex> locker(progress.Lock);
     for (;;) {
         progress.Changed.wait_for(locker, std::chrono::milliseconds(250));
         const bool finished = progress.Running == 0;
         std::deque<QString> errors;
         errors.swap(progress.Errors);
-        const QString line = ProgressLine(progress.Done, total, progress.Frames, clock.elapsed());
+        done = progress.Done;
+        const QString line = ProgressLine(done, total, progress.Frames, clock.elapsed());
         locker.unlock();
         if (shown && !errors.empty())
             std::fputs("\r\033[K", stderr);
@@ -129,7 +175,9 @@ int ConvertArchive(const TArchiveJob &job)
             std::fprintf(stderr, "ventrel-render: %s\n", error.toLocal8Bit().constData());
             failed = true;
         }
-        if (job.Progress) {
+        // The line of the last flight waits for the workers to end: it is
+        // the final line, drawn once.
+        if (job.Progress && (finished || done < total)) {
             std::fprintf(stderr, "\r\033[K%s%s", line.toLocal8Bit().constData(),
                          finished ? "\n" : "");
             shown = true;
@@ -142,5 +190,12 @@ int ConvertArchive(const TArchiveJob &job)
     locker.unlock();
     for (std::thread &thread : threads)
         thread.join();
+    if (const int signal = Interruption.load()) {
+        std::fprintf(stderr,
+                     "ventrel-render: interrupted by %s: %d of %d flights done, the other %d "
+                     "not started\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM", done, total, total - done);
+        return 128 + signal;
+    }
     return failed ? 1 : 0;
 }

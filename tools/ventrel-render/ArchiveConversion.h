@@ -23,5 +23,8 @@ QString ArchiveName(const QString &input);
 
 // Converts every input. A failing input gets one line on standard error that
 // names it, and nothing of it is written; the others are still converted.
-// Returns the exit status: 0 when every input was converted, 1 otherwise.
+// SIGINT or SIGTERM stops the taking of new flights: those under way are
+// finished and written whole, and one line says how far the conversion got.
+// Returns the exit status: 0 when every input was converted, 1 otherwise,
+// 128 + the signal (130, 143) when interrupted.
 int ConvertArchive(const TArchiveJob &job);

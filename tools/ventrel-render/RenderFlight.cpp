@@ -1,6 +1,7 @@
 #include "RenderFlight.h"
 
 #include "devices/LogFormat.h"
+#include "foundation/FileTransaction.h"
 #include "foundation/WrapperClasses.h"
 #include "graphs/SeriesDefaults.h"
 #include "pipeline/GraphCommands.h"
@@ -17,8 +18,11 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <algorithm>
 #include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,24 +33,83 @@ constexpr size_t BatchFrames = 4096;
 
 constexpr std::array<uint8_t, 3> ImageNeeds{onStandardImage, onSkewTImage, onTimeImage};
 
+// What a name that is no regular file names, for the operator.
+QString KindOfFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(mode))
+        return QStringLiteral("a block device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("no regular file");
+}
+
+// A settings document begins with markup, whatever its encoding.
+bool IsSettingsDocument(const QByteArray &head)
+{
+    const QString text = DecodeFileText(head.left(FileHeadBytes));
+    qsizetype p = 0;
+    while (p < text.size() && text[p].unicode() <= 32)
+        ++p;
+    return p < text.size() && text[p] == QLatin1Char('<');
+}
+
+// The input's bytes. Only a regular file is read: a named pipe or a device
+// could hold the conversion up for ever or fill the memory. A file that is
+// neither a settings document nor a run log is refused by its first bytes,
+// before the rest is read.
 QByteArray ReadInput(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(fileName).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
         throw EFileError(QStringLiteral("Could not open file ") + fileName);
-    QByteArray contents = file.readAll();
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const QString kind = KindOfFile(status.st_mode);
+        ::close(fd);
+        throw EFileError(
+            QStringLiteral("Cannot read %1: it is %2, not a regular file").arg(fileName, kind));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw EFileError(QStringLiteral("Could not open file ") + fileName);
+    }
+    // Read into one buffer of the file's size: a long flight is held once.
+    QByteArray contents(qsizetype(status.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    auto readUpTo = [&](qsizetype end) {
+        while (done < end) {
+            const qint64 n = file.read(contents.data() + done, end - done);
+            if (n <= 0)
+                break;
+            done += qsizetype(n);
+        }
+        if (file.error() != QFileDevice::NoError)
+            throw EFileError(QStringLiteral("Could not read file ") + fileName);
+    };
+    readUpTo(std::min(contents.size(), FileHeadBytes));
+    const QByteArray head = contents.left(done);
+    const bool complete = done < FileHeadBytes;
+    if (!IsSettingsDocument(head)) {
+        if (const QString problem = RunLogHeadProblem(head, complete); !problem.isEmpty())
+            throw EFileError(
+                QStringLiteral("%1 is neither a run log nor a graph settings document: %2")
+                    .arg(fileName, problem));
+        CheckRunLogHead(head, complete, fileName);
+    }
+    readUpTo(contents.size());
+    contents.resize(done);
+    contents += file.readAll(); // what a growing file gained meanwhile
     if (file.error() != QFileDevice::NoError)
         throw EFileError(QStringLiteral("Could not read file ") + fileName);
     return contents;
-}
-
-// A settings document begins with markup; a run log with "Kestrin Data".
-bool IsSettingsDocument(const QByteArray &contents)
-{
-    qsizetype p = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (p < contents.size() && uchar(contents[p]) <= 32)
-        ++p;
-    return p < contents.size() && contents[p] == '<';
 }
 
 TGraphSettings LoadInput(const QString &input, const TRenderOptions &options)
@@ -308,14 +371,8 @@ QString OneLine(QString message)
 
 void WriteOutputs(const std::vector<TOutput> &outputs)
 {
-    std::vector<std::unique_ptr<QSaveFile>> files;
-    for (const TOutput &output : outputs) {
-        auto file = std::make_unique<QSaveFile>(output.FileName);
-        if (!file->open(QIODevice::WriteOnly) || file->write(output.Bytes) != output.Bytes.size())
-            throw EFileError(QStringLiteral("Could not write file ") + output.FileName);
-        files.push_back(std::move(file));
-    }
-    for (size_t i = 0; i < files.size(); ++i)
-        if (!files[i]->commit())
-            throw EFileError(QStringLiteral("Could not write file ") + outputs[i].FileName);
+    TFileTransaction transaction;
+    for (const TOutput &output : outputs)
+        transaction.Stage(output.FileName, output.Bytes);
+    transaction.Commit();
 }

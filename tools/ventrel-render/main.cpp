@@ -9,6 +9,8 @@
 #include "RenderFlight.h"
 
 #include "foundation/CustomUtilities.h"
+#include "graphs/GraphKindLayout.h"
+#include "pipeline/Graph.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -22,12 +24,65 @@
 #include <future>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int MaxImageSide = 10000;
+// The most pixels one image may have, print images included: one image of
+// this size takes 400 MB, and the archive form draws several side by side.
+constexpr qint64 MaxImagePixels = 100'000'000;
+
+// A file as the system knows it: its path with links and "." resolved, and,
+// when it exists, its device and inode, which hard links share.
+struct TFileIdentity
+{
+    QString Path;
+    std::optional<std::pair<dev_t, ino_t>> Node;
+};
+
+TFileIdentity IdentityOf(const QString &file)
+{
+    const QFileInfo info(file);
+    TFileIdentity identity;
+    identity.Path = info.canonicalFilePath();
+    if (identity.Path.isEmpty()) {
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        identity.Path = folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                                         : QDir(folder).filePath(info.fileName());
+    }
+    struct stat status;
+    if (::stat(QFile::encodeName(file).constData(), &status) == 0)
+        identity.Node = std::pair{status.st_dev, status.st_ino};
+    return identity;
+}
+
+// The files claimed so far, each with what claimed it: a second claim of the
+// same file, by any path to it, is found.
+class TClaimedFiles
+{
+  public:
+    // What claimed the file before, or nothing; claims it otherwise.
+    std::optional<QString> Claim(const QString &file, const QString &claimant)
+    {
+        const TFileIdentity identity = IdentityOf(file);
+        if (auto other = FPaths.find(identity.Path); other != FPaths.end())
+            return other->second;
+        if (identity.Node)
+            if (auto other = FNodes.find(*identity.Node); other != FNodes.end())
+                return other->second;
+        FPaths.emplace(identity.Path, claimant);
+        if (identity.Node)
+            FNodes.emplace(*identity.Node, claimant);
+        return std::nullopt;
+    }
+
+  private:
+    std::map<QString, QString> FPaths;
+    std::map<std::pair<dev_t, ino_t>, QString> FNodes;
+};
 
 struct TOptions
 {
@@ -60,8 +115,10 @@ const char *const HelpText =
     "\n"
     "Runs a Kestrin run log or a graph settings document through Ventrel's\n"
     "processing without a window and writes what is asked. INPUT is recognised\n"
-    "by its content: an XML document is a graph settings document, anything\n"
-    "else is read as a run log.\n"
+    "by its first bytes: an XML document is a graph settings document, a text\n"
+    "whose first three lines are a run log's header is a run log, anything else\n"
+    "is refused (UTF-16 with a byte-order mark is read too). Only regular files\n"
+    "are read. No output may name an input or another output, by any path.\n"
     "\n"
     "  --report FILE       the Save Report file (tab-separated), headed\n"
     "                      \"LogFile: \" and INPUT's file name\n"
@@ -100,7 +157,9 @@ const char *const HelpText =
     "  --skewt FILE        the Skew-T graph image\n"
     "  --time FILE         the Time graph image\n"
     "                      (.bmp: Windows bitmap, .png: PNG, by extension)\n"
-    "  --size WxH          the screen size of all three graphs (default 800x600)\n"
+    "  --size WxH          the screen size of all three graphs (default 800x600);\n"
+    "                      an image, print images included, has at most 100\n"
+    "                      megapixels\n"
     "  --print             write the print images instead: five times the\n"
     "                      screen size, with the legend\n"
     "  --feet              altitudes in feet (data list, altitude labels,\n"
@@ -124,11 +183,16 @@ const char *const HelpText =
     "  --standard NAME.standard.png  --skewt NAME.skewt.png  --time NAME.time.png\n"
     "DIR is created when missing. On a terminal a progress bar on standard\n"
     "error shows the flights done, frames per second and the time left.\n"
+    "SIGINT or SIGTERM stops the taking of new flights; those under way are\n"
+    "finished and written whole.\n"
     "\n"
     "Exit status 0 on success. On bad input one line on standard error that\n"
     "begins \"ventrel-render: \", exit status 1, and no file is written. In the\n"
     "--out-dir form a failing input gets that line with its name, nothing of\n"
-    "it is written, the others are, and the exit status is 1 at the end.\n";
+    "it is written, the others are, and the exit status is 1 at the end; 130\n"
+    "(SIGINT) or 143 (SIGTERM) when interrupted. Each file takes its name only\n"
+    "once it is complete on the disk; an existing device or named pipe (such\n"
+    "as /dev/stdout) is written to, never replaced.\n";
 
 // Whether the arguments ask for the --out-dir form, which decides whether the
 // output options take a file.
@@ -228,6 +292,29 @@ TOptions ParseOptions(const QStringList &arguments)
                                   .arg(text));
         options.Render.Size = QSize(width, height);
     }
+    // An image beyond the bound is refused before anything is drawn.
+    bool images = false;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        images = images || (!options.Files[i].isEmpty() &&
+                            (kinds[i].Needs & (onStandardImage | onSkewTImage | onTimeImage)));
+    if (images) {
+        const QSize screen = options.Render.Size;
+        const bool printed = parser.isSet(print);
+        const qint64 width = printed
+                                 ? (qint64(screen.width()) + LegendStripWidth) * TGraph::PrintScale
+                                 : screen.width();
+        const qint64 height =
+            printed ? qint64(screen.height()) * TGraph::PrintScale : screen.height();
+        if (width * height > MaxImagePixels)
+            throw EUsageError(QStringLiteral("--size %1x%2%3 makes images of %4x%5 pixels; the "
+                                             "most is %6 megapixels")
+                                  .arg(screen.width())
+                                  .arg(screen.height())
+                                  .arg(printed ? QStringLiteral(" with --print") : QString())
+                                  .arg(width)
+                                  .arg(height)
+                                  .arg(MaxImagePixels / 1'000'000));
+    }
     if (parser.isSet(station)) {
         options.Render.Station.Number = single(station, "station number");
         if (const QString problem = StationNumberProblem(options.Render.Station.Number);
@@ -277,6 +364,32 @@ TOptions ParseOptions(const QStringList &arguments)
     options.Render.Feet = parser.isSet(feet);
     options.Render.Analysis = parser.isSet(analysis);
 
+    // No output may replace an input, by whatever path it is named: every
+    // input is claimed first, and an output that lands on one is refused.
+    TClaimedFiles claimed;
+    std::map<QString, QString> inputs; // claimant -> the input as given
+    for (const QString &input : std::as_const(options.Inputs)) {
+        const QString claimant = QStringLiteral("input ") + input;
+        if (!claimed.Claim(input, claimant))
+            inputs.emplace(claimant, input);
+    }
+    // The output `file` of option `option`; `owner` names the input it is
+    // made of in the --out-dir form.
+    auto claimOutput = [&](const QString &file, const QString &option, const QString &owner) {
+        const QString claimant = owner.isEmpty() ? option : option + QStringLiteral(" of ") + owner;
+        const std::optional<QString> other = claimed.Claim(file, claimant);
+        if (!other)
+            return;
+        if (auto input = inputs.find(*other); input != inputs.end())
+            throw EUsageError(
+                QStringLiteral("%1 %2 is the input %3").arg(option, file, input->second));
+        if (owner.isEmpty())
+            throw EUsageError(
+                QStringLiteral("%1 and %2 name the same file %3").arg(*other, option, file));
+        throw EUsageError(
+            QStringLiteral("%1 and %2 would both write %3").arg(*other, claimant, file));
+    };
+
     if (archive) {
         // Two inputs of one NAME would overwrite each other's files.
         std::map<QString, QString> names;
@@ -288,21 +401,18 @@ TOptions ParseOptions(const QStringList &arguments)
                         .arg(other->second, input, QDir(options.OutDir).filePath(name)));
             names.emplace(name, input);
         }
+        const QDir folder(options.OutDir);
+        for (const QString &input : std::as_const(options.Inputs))
+            for (size_t i = 0; i < kinds.size(); ++i)
+                if (!options.Files[i].isEmpty())
+                    claimOutput(folder.filePath(ArchiveName(input) + kinds[i].Suffix),
+                                QStringLiteral("--") + kinds[i].Option, input);
         return options;
     }
     // Two outputs to one file would leave only the last.
-    std::map<QString, QString> seen;
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        const QString &file = options.Files[i];
-        if (file.isEmpty())
-            continue;
-        const QString name = QStringLiteral("--") + kinds[i].Option;
-        const QString path = QFileInfo(file).absoluteFilePath();
-        if (auto other = seen.find(path); other != seen.end())
-            throw EUsageError(
-                QStringLiteral("%1 and %2 name the same file %3").arg(other->second, name, file));
-        seen.emplace(path, name);
-    }
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!options.Files[i].isEmpty())
+            claimOutput(options.Files[i], QStringLiteral("--") + kinds[i].Option, QString());
     return options;
 }
 
