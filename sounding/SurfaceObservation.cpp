@@ -7,17 +7,7 @@
 
 namespace {
 
-enum TField : uint8_t
-{
-    sfPressure,
-    sfTemperature,
-    sfHumidity,
-    sfDirection,
-    sfSpeed,
-    sfCount
-};
-
-const char *const FieldNames[sfCount] = {"station pressure", "air temperature", "relative humidity",
+const char *const FieldNames[ofCount] = {"station pressure", "air temperature", "relative humidity",
                                          "wind direction", "wind speed"};
 
 bool Within(double value, double low, double high)
@@ -25,23 +15,24 @@ bool Within(double value, double low, double high)
     return value >= low && value <= high; // false for NaN
 }
 
-// The problem of one field, empty when it is valid.
-QString FieldProblem(TField field, const TSurfaceObservation &o)
+} // namespace
+
+QString SurfaceObservationProblem(TSurfaceField field, const TSurfaceObservation &o)
 {
     switch (field) {
-    case sfPressure:
+    case ofPressure:
         return Within(o.Pressure, 500.0, 1100.0)
                    ? QString()
                    : QStringLiteral("The station pressure must be between 500 and 1100 hPa");
-    case sfTemperature:
+    case ofTemperature:
         return Within(o.Temperature, -90.0, 60.0)
                    ? QString()
                    : QStringLiteral("The air temperature must be between -90 and 60 \u00B0C");
-    case sfHumidity:
+    case ofHumidity:
         return Within(o.Humidity, 0.0, 100.0)
                    ? QString()
                    : QStringLiteral("The relative humidity must be between 0 and 100 %");
-    case sfDirection:
+    case ofDirection:
         if (o.WindDirection.has_value() != o.WindSpeed.has_value())
             return QStringLiteral("A wind needs both its direction and its speed");
         if (!o.WindDirection)
@@ -55,17 +46,15 @@ QString FieldProblem(TField field, const TSurfaceObservation &o)
                    ? QString()
                    : QStringLiteral("The wind direction must be between 1 and 360 degrees true "
                                     "(0 only for calm)");
-    case sfSpeed:
+    case ofSpeed:
         return !o.WindSpeed || Within(*o.WindSpeed, 0.0, 150.0)
                    ? QString()
                    : QStringLiteral("The wind speed must be between 0 and 150 m/s");
-    case sfCount:
+    case ofCount:
         break;
     }
     return QString();
 }
-
-} // namespace
 
 double TSurfaceObservation::DewPoint() const
 {
@@ -78,8 +67,8 @@ double TSurfaceObservation::DewPoint() const
 QStringList SurfaceObservationProblems(const TSurfaceObservation &observation)
 {
     QStringList problems;
-    for (int field = 0; field < sfCount; ++field)
-        problems << FieldProblem(TField(field), observation);
+    for (int field = 0; field < ofCount; ++field)
+        problems << SurfaceObservationProblem(TSurfaceField(field), observation);
     problems.removeAll(QString());
     return problems;
 }
@@ -95,25 +84,26 @@ TSurfaceObservationText ParseSurfaceObservation(const QString &text)
                                .arg(text);
         return result;
     }
-    double values[sfCount] = {};
-    bool parsed[sfCount] = {};
+    double values[ofCount] = {};
+    bool parsed[ofCount] = {};
     for (int field = 0; field < int(parts.size()); ++field)
         parsed[field] = TryParseDecimal(QStringView(parts[field]).trimmed(), QLatin1Char('.'),
                                         exNone, values[field]);
     TSurfaceObservation o;
-    o.Pressure = values[sfPressure];
-    o.Temperature = values[sfTemperature];
-    o.Humidity = values[sfHumidity];
+    o.Pressure = values[ofPressure];
+    o.Temperature = values[ofTemperature];
+    o.Humidity = values[ofHumidity];
     if (parts.size() == 5) {
         // An unreadable speed leaves nothing to judge the calm direction by.
-        o.WindDirection = values[sfDirection];
-        o.WindSpeed = parsed[sfSpeed] ? values[sfSpeed] : std::nan("");
+        o.WindDirection = values[ofDirection];
+        o.WindSpeed = parsed[ofSpeed] ? values[ofSpeed] : std::nan("");
     }
     for (int field = 0; field < int(parts.size()); ++field) {
         if (!parsed[field])
             result.Problems << QStringLiteral("The %1 \"%2\" is not a number")
                                    .arg(QLatin1String(FieldNames[field]), parts[field].trimmed());
-        else if (const QString problem = FieldProblem(TField(field), o); !problem.isEmpty())
+        else if (const QString problem = SurfaceObservationProblem(TSurfaceField(field), o);
+                 !problem.isEmpty())
             result.Problems << problem;
     }
     if (result.Problems.isEmpty())

@@ -4,6 +4,7 @@
 // products when the operator gives one, instead of the sonde's reading.
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 struct TSurfaceObservation
@@ -25,6 +26,18 @@ struct TSurfaceObservation
     bool operator==(const TSurfaceObservation &) const = default;
 };
 
+// The fields of an observation, in the order the problems are listed.
+enum TSurfaceField : uint8_t
+{
+    ofPressure,
+    ofTemperature,
+    ofHumidity,
+    ofDirection,
+    ofSpeed,
+    ofCount
+};
+// The problem of one field, one sentence; empty when it is valid.
+QString SurfaceObservationProblem(TSurfaceField field, const TSurfaceObservation &observation);
 // Every problem of the observation, one sentence each, in the order
 // pressure, temperature, humidity, direction, speed; empty when it is valid.
 QStringList SurfaceObservationProblems(const TSurfaceObservation &observation);

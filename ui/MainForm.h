@@ -181,6 +181,10 @@ class TfrmMain : public QMainWindow
     // what is missing and nothing is saved.
     void SaveTempClick();
     void SaveBufrClick();
+    // The operator's marks, at the window's clock: the release is the first
+    // frame from now on, the ascent ends with the last frame until now.
+    void ReleaseClick();
+    void EndOfAscentClick();
     // Asks for a printer and prints the bitmap on one page; cancelled, the
     // bitmap is dropped.
     void PrintImage(std::unique_ptr<TPrintImage> image);

@@ -196,6 +196,7 @@ void TfrmMain::LoadGraphsClick()
     SetGraphType(graph);
     FSoundingProducts->ShowStation(FSession->Station(),
                                    FSession->DataParameters().LaunchElevation());
+    FSoundingProducts->ShowSurfaceObservation(FSession->FlightSettings().Surface);
     ListLoadedRows();
 }
 

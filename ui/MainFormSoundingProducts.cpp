@@ -2,6 +2,7 @@
 // identity, the live products from the graph thread, and their files.
 #include "ui/MainForm.h"
 
+#include "foundation/CustomUtilities.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/ProcessedDataExport.h"
 #include "sounding/SoundingBufr.h"
@@ -31,6 +32,10 @@ void TfrmMain::ConnectSoundingProducts()
     FSoundingProducts->OnStationChanged = [this](const TStationIdentity &station) {
         SetStation(station);
     };
+    FSoundingProducts->OnSurfaceObservationChanged =
+        [this](const std::optional<TSurfaceObservation> &observation) {
+            FSession->SetSurfaceObservation(observation);
+        };
     auto guarded = [this](void (TfrmMain::*handler)()) {
         return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
     };
@@ -44,6 +49,12 @@ void TfrmMain::ConnectSoundingProducts()
             guarded(&TfrmMain::SaveBufrClick));
     connect(&FMainControl->fraRun().btnProducts(), &QPushButton::clicked, this,
             guarded(&TfrmMain::ShowSoundingProducts));
+    for (QPushButton *button :
+         {&FMainControl->fraRun().btnRelease(), &FSoundingProducts->btnRelease()})
+        connect(button, &QPushButton::clicked, this, guarded(&TfrmMain::ReleaseClick));
+    for (QPushButton *button :
+         {&FMainControl->fraRun().btnEndOfAscent(), &FSoundingProducts->btnEndOfAscent()})
+        connect(button, &QPushButton::clicked, this, guarded(&TfrmMain::EndOfAscentClick));
     connect(&FFileButtons->btnSoundingProducts(), &QPushButton::clicked, this,
             guarded(&TfrmMain::ShowSoundingProducts));
 }
@@ -60,6 +71,16 @@ void TfrmMain::ShowSoundingProducts()
     FSoundingProducts->show();
     FSoundingProducts->raise();
     FSoundingProducts->activateWindow();
+}
+
+void TfrmMain::ReleaseClick()
+{
+    FSession->MarkRelease(DateTimeToDays(FClock()));
+}
+
+void TfrmMain::EndOfAscentClick()
+{
+    FSession->MarkEndOfAscent(DateTimeToDays(FClock()));
 }
 
 std::shared_ptr<const TSoundingProductsPacket> TfrmMain::ProductsToSave(uint8_t request)

@@ -25,6 +25,16 @@ TfraRun::TfraRun(QWidget *parent) : QWidget(parent)
     FitButtonToCaption(*FRun);
     FitButtonToCaption(*FStop);
     FitButtonToCaption(*FProducts);
+    FRelease = new QPushButton(QStringLiteral("Release"), this);
+    FRelease->setObjectName(QStringLiteral("btnRelease"));
+    FEndOfAscent = new QPushButton(QStringLiteral("End of Ascent"), this);
+    FEndOfAscent->setObjectName(QStringLiteral("btnEndOfAscent"));
+    FitButtonToCaption(*FRelease);
+    FitButtonToCaption(*FEndOfAscent);
+    auto *marks = new QHBoxLayout;
+    marks->setSpacing(6);
+    marks->addWidget(FRelease, 1);
+    marks->addWidget(FEndOfAscent, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(6);
@@ -38,4 +48,5 @@ TfraRun::TfraRun(QWidget *parent) : QWidget(parent)
     layout->addWidget(FAutoScroll);
     layout->addLayout(buttons);
     layout->addWidget(FProducts);
+    layout->addLayout(marks);
 }

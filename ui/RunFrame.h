@@ -1,6 +1,7 @@
 #pragma once
-// The run controls of the main-control page: Run, Stop, the run lamp and the
-// data list's auto-scroll switch. The main window handles the buttons.
+// The run controls of the main-control page: Run, Stop, the run lamp, the
+// data list's auto-scroll switch, the Sounding Products window and the
+// operator's Release and End of Ascent. The main window handles the buttons.
 #include "ui/Led.h"
 
 #include <QWidget>
@@ -20,6 +21,9 @@ class TfraRun : public QWidget
     QPushButton &btnRun() { return *FRun; }
     QPushButton &btnStop() { return *FStop; }
     QPushButton &btnProducts() { return *FProducts; }
+    // The operator's marks of the flight: the release, the end of the ascent.
+    QPushButton &btnRelease() { return *FRelease; }
+    QPushButton &btnEndOfAscent() { return *FEndOfAscent; }
 
   private:
     QCheckBox *FAutoScroll = nullptr;
@@ -27,4 +31,6 @@ class TfraRun : public QWidget
     QPushButton *FRun = nullptr;
     QPushButton *FStop = nullptr;
     QPushButton *FProducts = nullptr;
+    QPushButton *FRelease = nullptr;
+    QPushButton *FEndOfAscent = nullptr;
 };

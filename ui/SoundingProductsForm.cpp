@@ -50,6 +50,8 @@ TfrmSoundingProducts::TfrmSoundingProducts(QWidget *parent) : QWidget(parent, Qt
     FRefresh->setInterval(RefreshMilliseconds);
     connect(FRefresh, &QTimer::timeout, this, &TfrmSoundingProducts::tmrRefreshTimer);
     connect(FSetStation, &QPushButton::clicked, this, &TfrmSoundingProducts::btnSetStationClick);
+    connect(FSetObservation, &QPushButton::clicked, this,
+            &TfrmSoundingProducts::btnSetObservationClick);
     ShowProducts(TSoundingProducts{});
 }
 
@@ -67,6 +69,8 @@ void TfrmSoundingProducts::BuildControls()
     FStation->setPlaceholderText(QStringLiteral("IIiii"));
     FLatitude = edit("edtLatitude");
     FLongitude = edit("edtLongitude");
+    FTimeZone = edit("edtTimeZone");
+    FTimeZone->setPlaceholderText(QStringLiteral("this machine's"));
     FStationHeight = new QLabel(this);
     FStationHeight->setObjectName(QStringLiteral("lblStationHeight"));
     FSetStation = new QPushButton(QStringLiteral("Set Station"), this);
@@ -77,8 +81,46 @@ void TfrmSoundingProducts::BuildControls()
     stationForm->addRow(QStringLiteral("WMO block and station number:"), FStation);
     stationForm->addRow(QStringLiteral("Latitude (degrees, north positive):"), FLatitude);
     stationForm->addRow(QStringLiteral("Longitude (degrees, east positive):"), FLongitude);
+    stationForm->addRow(QStringLiteral("Time zone of the log (name or +HH:MM):"), FTimeZone);
     stationForm->addRow(QStringLiteral("Station height:"), FStationHeight);
     stationForm->addRow(QString(), FSetStation);
+
+    FSurfacePressure = edit("edtSurfacePressure");
+    FSurfaceTemperature = edit("edtSurfaceTemperature");
+    FSurfaceHumidity = edit("edtSurfaceHumidity");
+    FWindDirection = edit("edtWindDirection");
+    FWindSpeed = edit("edtWindSpeed");
+    FSetObservation = new QPushButton(QStringLiteral("Set Observation"), this);
+    FSetObservation->setObjectName(QStringLiteral("btnSetObservation"));
+    auto *surfaceGroup = new QGroupBox(QStringLiteral("Surface observation at the release"), this);
+    auto *surfaceForm = new QFormLayout(surfaceGroup);
+    surfaceForm->addRow(QStringLiteral("Station pressure (hPa):"), FSurfacePressure);
+    surfaceForm->addRow(QStringLiteral("Air temperature (degC):"), FSurfaceTemperature);
+    surfaceForm->addRow(QStringLiteral("Relative humidity (%):"), FSurfaceHumidity);
+    surfaceForm->addRow(QStringLiteral("Wind direction (degrees true):"), FWindDirection);
+    surfaceForm->addRow(QStringLiteral("Wind speed (m/s):"), FWindSpeed);
+    surfaceForm->addRow(QString(), FSetObservation);
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(stationGroup, 1);
+    groups->addWidget(surfaceGroup, 1);
+
+    FPhase = new QLabel(this);
+    FPhase->setObjectName(QStringLiteral("lblPhase"));
+    FPhase->setWordWrap(true);
+    FSurfaceSource = new QLabel(this);
+    FSurfaceSource->setObjectName(QStringLiteral("lblSurfaceSource"));
+    FSurfaceSource->setWordWrap(true);
+    FGroundCheck = new QLabel(this);
+    FGroundCheck->setObjectName(QStringLiteral("lblGroundCheck"));
+    FGroundCheck->setWordWrap(true);
+    FRelease = new QPushButton(QStringLiteral("Release"), this);
+    FRelease->setObjectName(QStringLiteral("btnRelease"));
+    FEndOfAscent = new QPushButton(QStringLiteral("End of Ascent"), this);
+    FEndOfAscent->setObjectName(QStringLiteral("btnEndOfAscent"));
+    auto *marks = new QHBoxLayout;
+    marks->addWidget(FPhase, 1);
+    marks->addWidget(FRelease);
+    marks->addWidget(FEndOfAscent);
 
     FAscent = new QLabel(this);
     FAscent->setObjectName(QStringLiteral("lblAscent"));
@@ -146,7 +188,10 @@ void TfrmSoundingProducts::BuildControls()
     FBufr->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(stationGroup);
+    layout->addLayout(groups);
+    layout->addLayout(marks);
+    layout->addWidget(FSurfaceSource);
+    layout->addWidget(FGroundCheck);
     layout->addWidget(FAscent);
     layout->addWidget(FReportDue);
     layout->addWidget(new QLabel(QStringLiteral("Standard isobaric surfaces:"), this));
@@ -158,7 +203,7 @@ void TfrmSoundingProducts::BuildControls()
     layout->addWidget(FTemp);
     layout->addWidget(FBufr);
     layout->addLayout(buttons);
-    resize(600, 860);
+    resize(760, 940);
 }
 
 QLabel &TfrmSoundingProducts::Figure(const QString &caption)
@@ -174,7 +219,8 @@ void TfrmSoundingProducts::ShowStation(const TStationIdentity &station, double s
     FStation->setText(station.Number);
     FLatitude->setText(station.Latitude ? FormatGeneral(*station.Latitude, 10) : QString());
     FLongitude->setText(station.Longitude ? FormatGeneral(*station.Longitude, 10) : QString());
-    for (QLineEdit *box : {FStation, FLatitude, FLongitude})
+    FTimeZone->setText(station.TimeZone);
+    for (QLineEdit *box : {FStation, FLatitude, FLongitude, FTimeZone})
         SetEditColor(*box, Qt::white);
     SetStationHeight(stationHeight);
     FShownStation = station;
@@ -197,7 +243,7 @@ void TfrmSoundingProducts::btnSetStationClick()
         if (!topmost)
             topmost = &box;
     };
-    for (QLineEdit *box : {FStation, FLatitude, FLongitude})
+    for (QLineEdit *box : {FStation, FLatitude, FLongitude, FTimeZone})
         SetEditColor(*box, Qt::white);
 
     station.Number = FStation->text().trimmed();
@@ -219,6 +265,9 @@ void TfrmSoundingProducts::btnSetStationClick()
     };
     station.Latitude = angle(*FLatitude, QStringLiteral("latitude"), LatitudeProblem);
     station.Longitude = angle(*FLongitude, QStringLiteral("longitude"), LongitudeProblem);
+    station.TimeZone = FTimeZone->text().trimmed();
+    if (const QString problem = TimeZoneProblem(station.TimeZone); !problem.isEmpty())
+        fail(*FTimeZone, problem);
 
     if (topmost) {
         topmost->setFocus();
@@ -229,12 +278,169 @@ void TfrmSoundingProducts::btnSetStationClick()
         OnStationChanged(station);
 }
 
+void TfrmSoundingProducts::ShowSurfaceObservation(
+    const std::optional<TSurfaceObservation> &observation)
+{
+    auto show = [](QLineEdit &box, const std::optional<double> &value) {
+        box.setText(value ? FormatGeneral(*value, 10) : QString());
+        SetEditColor(box, Qt::white);
+    };
+    show(*FSurfacePressure, observation ? std::optional(observation->Pressure) : std::nullopt);
+    show(*FSurfaceTemperature,
+         observation ? std::optional(observation->Temperature) : std::nullopt);
+    show(*FSurfaceHumidity, observation ? std::optional(observation->Humidity) : std::nullopt);
+    show(*FWindDirection, observation ? observation->WindDirection : std::nullopt);
+    show(*FWindSpeed, observation ? observation->WindSpeed : std::nullopt);
+}
+
+void TfrmSoundingProducts::btnSetObservationClick()
+{
+    QLineEdit *const boxes[ofCount] = {FSurfacePressure, FSurfaceTemperature, FSurfaceHumidity,
+                                       FWindDirection, FWindSpeed};
+    const char *const names[ofCount] = {"station pressure", "air temperature", "relative humidity",
+                                        "wind direction", "wind speed"};
+    QStringList problems;
+    QLineEdit *topmost = nullptr;
+    auto fail = [&](QLineEdit &box, const QString &problem) {
+        SetEditColor(box, Qt::red);
+        problems << problem;
+        if (!topmost)
+            topmost = &box;
+    };
+    std::optional<double> values[ofCount];
+    bool any = false;
+    for (int field = 0; field < ofCount; ++field) {
+        SetEditColor(*boxes[field], Qt::white);
+        const QString text = boxes[field]->text().trimmed();
+        if (text.isEmpty())
+            continue;
+        any = true;
+        double value = 0.0;
+        if (TryStrToFloatSystem(text, value, GetSystemFormatSettings()))
+            values[field] = value;
+        else
+            fail(*boxes[field],
+                 QStringLiteral("The %1 is not a valid number").arg(QLatin1String(names[field])));
+    }
+    std::optional<TSurfaceObservation> observation;
+    if (any) {
+        TSurfaceObservation o;
+        // A field left empty is as wrong as one out of range.
+        o.Pressure = values[ofPressure].value_or(std::nan(""));
+        o.Temperature = values[ofTemperature].value_or(std::nan(""));
+        o.Humidity = values[ofHumidity].value_or(std::nan(""));
+        o.WindDirection = values[ofDirection];
+        o.WindSpeed = values[ofSpeed];
+        for (int field = 0; field < ofCount; ++field) {
+            const bool unreadable = !boxes[field]->text().trimmed().isEmpty() && !values[field];
+            if (unreadable)
+                continue;
+            if (const QString problem = SurfaceObservationProblem(TSurfaceField(field), o);
+                !problem.isEmpty())
+                fail(*boxes[field], problem);
+        }
+        observation = o;
+    }
+    if (topmost) {
+        topmost->setFocus();
+        ModalInteraction().ShowError(problems.join(QLatin1Char('\n')), this);
+        return;
+    }
+    if (OnSurfaceObservationChanged)
+        OnSurfaceObservationChanged(observation);
+}
+
+namespace {
+
+QString Grouped(double value)
+{
+    return GetSystemFormatSettings().NumberLocale.toString(qlonglong(std::llround(value)));
+}
+
+QString UtcClock(double days, const TStationIdentity &station)
+{
+    return LocalDaysToUtc(days, station).toString(QStringLiteral("HH:mm:ss")) +
+           QStringLiteral(" UTC");
+}
+
+// The phase in words: "On the ground for 12 min"; "Released 11:00:03 UTC
+// (automatic). Ascending: 8,420 m, 5.1 m/s"; "... Balloon burst at 31,204 m
+// (10.2 hPa), 12:43:10 UTC. Descending".
+QString PhaseText(const TFlightSummary &flight, const TStationIdentity &station)
+{
+    QStringList parts;
+    if (flight.Release)
+        parts << QStringLiteral("Released %1 (%2)")
+                     .arg(UtcClock(flight.Release->Time, station),
+                          ReleaseSourceText(flight.Release->Source));
+    if (flight.Burst)
+        parts << QStringLiteral("Balloon burst at %1 m (%2 hPa), %3")
+                     .arg(Grouped(flight.BurstHeight.value_or(flight.Burst->Altitude)),
+                          FormatFixed(flight.Burst->Pressure, 1),
+                          UtcClock(flight.Burst->Time, station));
+    switch (flight.Phase) {
+    case fpGround:
+        parts << QStringLiteral("On the ground for %1 min").arg(qlonglong(flight.GroundMinutes));
+        break;
+    case fpAscending: {
+        QString ascending = QStringLiteral("Ascending");
+        if (flight.Altitude)
+            ascending += QStringLiteral(": %1 m").arg(Grouped(*flight.Altitude));
+        if (flight.RiseRate)
+            ascending += QStringLiteral(", %1 m/s").arg(FormatFixed(*flight.RiseRate, 1));
+        parts << ascending;
+        break;
+    }
+    case fpDescending:
+        parts << QStringLiteral("Descending");
+        break;
+    case fpEnded:
+        if (flight.Termination)
+            parts << QStringLiteral("Ascent ended: %1")
+                         .arg(TerminationText(flight.Termination->Code));
+        else
+            parts << QStringLiteral("Ended");
+        break;
+    }
+    return parts.join(QStringLiteral(". "));
+}
+
+} // namespace
+
 void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
 {
+    const TFlightSummary &flight = products.Flight;
+    FPhase->setText(PhaseText(flight, FShownStation));
+    FSurfaceSource->setText(
+        flight.SurfaceSource == ssSonde && products.Surface
+            ? QStringLiteral("No surface observation: the surface level is the sonde's own "
+                             "reading at release")
+            : QString());
+    // The sonde against the station's barometer at the release.
+    if (flight.SondePressureOffset) {
+        const double offset = *flight.SondePressureOffset;
+        QString text = QStringLiteral("Ground check: the sonde reads %1 hPa against the "
+                                      "station's barometer at the release")
+                           .arg(FormatFixed(offset, 1));
+        const bool off = std::fabs(offset) > 1.0;
+        if (off)
+            text += QStringLiteral(" (the sonde's pressure sensor reads %1 hPa %2)")
+                        .arg(FormatFixed(std::fabs(offset), 1),
+                             offset > 0 ? QStringLiteral("high") : QStringLiteral("low"));
+        FGroundCheck->setText(text);
+        QPalette palette = FGroundCheck->palette();
+        palette.setColor(QPalette::WindowText, off ? QColor(Qt::red) : QColor(Qt::black));
+        FGroundCheck->setPalette(palette);
+    } else {
+        FGroundCheck->clear();
+    }
+
     const TSoundingAnalysis &analysis = products.Analysis;
     if (!products.Surface) {
-        FAscent->setText(
-            QStringLiteral("No sounding yet: no frame with pressure and temperature has arrived."));
+        FAscent->setText(flight.Problem.isEmpty()
+                             ? QStringLiteral("No sounding yet: no frame with pressure and "
+                                              "temperature has arrived.")
+                             : flight.Problem + QLatin1Char('.'));
     } else {
         const TProductLevel &top = *products.Highest;
         FAscent->setText(QStringLiteral("Ascent from %1 hPa to %2 hPa (%3 m), %4 levels.")

@@ -12,6 +12,7 @@
 #include "pipeline/PacketSounding.h"
 #include "sounding/SoundingProducts.h"
 #include "sounding/StationIdentity.h"
+#include "sounding/SurfaceObservation.h"
 
 #include <QWidget>
 #include <functional>
@@ -38,6 +39,20 @@ class TfrmSoundingProducts : public QWidget
     QLineEdit &edtStation() { return *FStation; }
     QLineEdit &edtLatitude() { return *FLatitude; }
     QLineEdit &edtLongitude() { return *FLongitude; }
+    QLineEdit &edtTimeZone() { return *FTimeZone; }
+    // The station's surface observation at the release.
+    QLineEdit &edtSurfacePressure() { return *FSurfacePressure; }
+    QLineEdit &edtSurfaceTemperature() { return *FSurfaceTemperature; }
+    QLineEdit &edtSurfaceHumidity() { return *FSurfaceHumidity; }
+    QLineEdit &edtWindDirection() { return *FWindDirection; }
+    QLineEdit &edtWindSpeed() { return *FWindSpeed; }
+    QPushButton &btnSetObservation() { return *FSetObservation; }
+    // The flight's phase, where its surface comes from, the ground check.
+    QLabel &lblPhase() { return *FPhase; }
+    QLabel &lblSurfaceSource() { return *FSurfaceSource; }
+    QLabel &lblGroundCheck() { return *FGroundCheck; }
+    QPushButton &btnRelease() { return *FRelease; }
+    QPushButton &btnEndOfAscent() { return *FEndOfAscent; }
     QLabel &lblStationHeight() { return *FStationHeight; }
     QPushButton &btnSetStation() { return *FSetStation; }
     QLabel &lblAscent() { return *FAscent; }
@@ -66,12 +81,20 @@ class TfrmSoundingProducts : public QWidget
     // the topmost takes the focus. Only a valid identity is passed on to
     // OnStationChanged.
     void btnSetStationClick();
+    // Fills the observation fields (all empty without one).
+    void ShowSurfaceObservation(const std::optional<TSurfaceObservation> &observation);
+    // Reads and checks the observation fields as Set Station does; all
+    // empty gives no observation. Only a valid one is passed on to
+    // OnSurfaceObservationChanged.
+    void btnSetObservationClick();
     void ShowProducts(const TSoundingProducts &products);
     // Shows the newest products that arrived and asks for the next.
     void tmrRefreshTimer();
 
     // The owner's side.
     std::function<void(const TStationIdentity &station)> OnStationChanged;
+    std::function<void(const std::optional<TSurfaceObservation> &observation)>
+        OnSurfaceObservationChanged;
     std::function<void()> RequestProducts;
     std::function<std::shared_ptr<const TSoundingProductsPacket>()> TakeProducts;
 
@@ -85,6 +108,18 @@ class TfrmSoundingProducts : public QWidget
     QLineEdit *FStation = nullptr;
     QLineEdit *FLatitude = nullptr;
     QLineEdit *FLongitude = nullptr;
+    QLineEdit *FTimeZone = nullptr;
+    QLineEdit *FSurfacePressure = nullptr;
+    QLineEdit *FSurfaceTemperature = nullptr;
+    QLineEdit *FSurfaceHumidity = nullptr;
+    QLineEdit *FWindDirection = nullptr;
+    QLineEdit *FWindSpeed = nullptr;
+    QPushButton *FSetObservation = nullptr;
+    QLabel *FPhase = nullptr;
+    QLabel *FSurfaceSource = nullptr;
+    QLabel *FGroundCheck = nullptr;
+    QPushButton *FRelease = nullptr;
+    QPushButton *FEndOfAscent = nullptr;
     QLabel *FStationHeight = nullptr;
     QPushButton *FSetStation = nullptr;
     QLabel *FAscent = nullptr;

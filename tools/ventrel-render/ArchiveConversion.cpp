@@ -94,12 +94,11 @@ void ConvertOne(const TArchiveJob &job, const QString &input, qsizetype &frames)
     const TRenderedFlight flight = RenderFlight(input, job.Options, needs);
     frames = flight.Frames;
     const QString stem = QDir(job.Folder).filePath(ArchiveName(input));
-    std::vector<TOutput> outputs;
-    for (const TOutputKind *kind : job.Outputs) {
-        const QString file = stem + kind->Suffix;
-        outputs.push_back({file, kind->Make(flight, file)});
-    }
-    WriteOutputs(outputs);
+    std::vector<std::pair<const TOutputKind *, QString>> outputs;
+    for (const TOutputKind *kind : job.Outputs)
+        outputs.emplace_back(kind, stem + kind->Suffix);
+    // The flights already go side by side, one on each core.
+    MakeAndWriteOutputs(flight, outputs, false);
 }
 
 } // namespace

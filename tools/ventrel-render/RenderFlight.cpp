@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <exception>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -252,7 +253,8 @@ const std::vector<TOutputKind> &OutputKinds()
              return EncodeSoundingBufr(*flight.Products, flight.Settings.Station,
                                        flight.Settings.DataParameters.LaunchElevation());
          },
-         [](const TStationIdentity &station) { return MissingParts("bufr", station, srBufr); }},
+         [](const TStationIdentity &station) { return MissingParts("bufr", station, srBufr); },
+         true},
         ImageKind(gtStandard, "standard"),
         ImageKind(gtSkewT, "skewt"),
         ImageKind(gtTime, "time"),
@@ -375,4 +377,32 @@ void WriteOutputs(const std::vector<TOutput> &outputs)
     for (const TOutput &output : outputs)
         transaction.Stage(output.FileName, output.Bytes);
     transaction.Commit();
+}
+
+void MakeAndWriteOutputs(const TRenderedFlight &flight,
+                         const std::vector<std::pair<const TOutputKind *, QString>> &requested,
+                         bool sideBySide)
+{
+    // Image compression is the slowest part of writing: with `sideBySide`
+    // the outputs are made side by side.
+    std::vector<std::future<QByteArray>> made;
+    for (const auto &[kind, file] : requested)
+        made.push_back(
+            std::async(sideBySide ? std::launch::async : std::launch::deferred,
+                       [kind = kind, &flight, file = file] { return kind->Make(flight, file); }));
+    std::vector<TOutput> outputs;
+    std::exception_ptr independentFailure;
+    for (size_t i = 0; i < requested.size(); ++i) {
+        try {
+            outputs.push_back({requested[i].second, made[i].get()});
+        } catch (...) {
+            if (!requested[i].first->Independent)
+                throw;
+            if (!independentFailure)
+                independentFailure = std::current_exception();
+        }
+    }
+    WriteOutputs(outputs);
+    if (independentFailure)
+        std::rethrow_exception(independentFailure);
 }

@@ -80,7 +80,18 @@ struct TOutputKind
     // What the output lacks of the station, as a message for the operator;
     // empty when it has what it needs (unset: it needs nothing).
     std::function<QString(const TStationIdentity &station)> MissingStation = {};
+    // The other outputs of a call never depend on this one succeeding (the
+    // BUFR, which ecCodes may refuse): they are written whatever becomes of
+    // it, and its failure is reported after them.
+    bool Independent = false;
 };
+
+// Makes every output of `kinds` (their files by `fileOf`) and writes those
+// made; raises the failure of one that could not be made, after writing
+// the others when only independent outputs failed.
+void MakeAndWriteOutputs(const TRenderedFlight &flight,
+                         const std::vector<std::pair<const TOutputKind *, QString>> &requested,
+                         bool sideBySide);
 
 // Every output, in the order they are listed and checked.
 const std::vector<TOutputKind> &OutputKinds();

@@ -445,21 +445,11 @@ int RunSingle(const TOptions &options)
     render.DrawSideBySide = true;
     render.CheckLoaded = StationCheck(requested);
     const TRenderedFlight flight = RenderFlight(options.Inputs[0], render, needs);
-    // Image compression is the slowest part of writing: the outputs are
-    // made side by side.
-    std::vector<std::pair<QString, std::future<QByteArray>>> made;
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        const QString &file = options.Files[i];
-        if (!file.isEmpty())
-            made.emplace_back(file,
-                              std::async(std::launch::async, [&kind = kinds[i], &flight, file] {
-                                  return kind.Make(flight, file);
-                              }));
-    }
-    std::vector<TOutput> outputs;
-    for (auto &[file, bytes] : made)
-        outputs.push_back({file, bytes.get()});
-    WriteOutputs(outputs);
+    std::vector<std::pair<const TOutputKind *, QString>> outputs;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!options.Files[i].isEmpty())
+            outputs.emplace_back(&kinds[i], options.Files[i]);
+    MakeAndWriteOutputs(flight, outputs, true);
     return 0;
 }
 
