@@ -6,6 +6,7 @@
 #include "devices/KestrinLibrary.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/ProcessedDataExport.h"
+#include "sounding/FlightSounding.h"
 #include "sounding/SoundingAnalysis.h"
 #include "sounding/SoundingBufr.h"
 #include "sounding/SoundingProducts.h"
@@ -112,5 +113,32 @@ void Reports(benchmark::State &state)
 BENCHMARK(Reports)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// The once-a-second refresh of the products window: the products of the
+// flight's ascent, its phases found frame by frame as the frames came.
+void FlightProducts(benchmark::State &state)
+{
+    TSoundingFrames frames;
+    TFlightPhases phases;
+    for (const TDataPacket &packet : Flight(int(state.range(0)))) {
+        TSoundingFrame frame;
+        frame.Time = packet.Time();
+        frame.Pressure = packet.Pressure();
+        frame.Temperature = packet.Temperature();
+        frame.Humidity = packet.Humidity();
+        frame.Altitude = packet.Altitude();
+        frames.push_back(frame);
+        phases.Add(frame);
+    }
+    phases.EndOfData();
+    const TFlightSetup setup{0.0, std::nullopt};
+    for (auto _ : state) {
+        TSoundingProducts p = ComputeFlightProducts(frames, phases, setup);
+        benchmark::DoNotOptimize(p);
+    }
+    const TSoundingProducts p = ComputeFlightProducts(frames, phases, setup);
+    state.counters["levels"] = double(p.Analysis.Profile.size());
+}
+BENCHMARK(FlightProducts)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -333,3 +333,32 @@ TEST(GraphSettingsDocument, Utf16DocumentsRead)
     const TGraphSettings read = ParseGraphSettings(bytes, QStringLiteral("graphs.xml"));
     EXPECT_EQ(Text(read), text);
 }
+
+// The station's zone and its surface observation go beside the station only
+// when set, and come back as they went; an observation out of range is
+// refused with its place.
+TEST(GraphSettingsDocument, SurfaceObservationAndTimeZone)
+{
+    LocaleGuard locale("C");
+    TGraphSettings settings;
+    settings.Station = {QStringLiteral("03808"), 50.2, -5.3};
+    EXPECT_FALSE(GraphSettingsToBytes(settings).contains("SurfaceObservation"));
+    EXPECT_FALSE(GraphSettingsToBytes(settings).contains("TimeZone"));
+    settings.Station.TimeZone = QStringLiteral("Europe/London");
+    settings.Surface = TSurfaceObservation{1001.6, 14.0, 78.0, 250.0, 4.5};
+    const QByteArray bytes = GraphSettingsToBytes(settings);
+    EXPECT_TRUE(bytes.contains("<TimeZone>Europe/London</TimeZone>\r\n </Station>\r\n "
+                               "<SurfaceObservation>\r\n  <Pressure>"))
+        << bytes.toStdString();
+    const TGraphSettings read = ParseGraphSettings(bytes, QStringLiteral("s.xml"));
+    EXPECT_EQ(read.Station, settings.Station);
+    EXPECT_EQ(read.Surface, settings.Surface);
+    try {
+        ParseGraphSettings(QByteArray(bytes).replace("<Humidity>78", "<Humidity>178"),
+                           QStringLiteral("s.xml"));
+        ADD_FAILURE() << "a humidity of 178 % was taken";
+    } catch (const EConvertError &e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("KestrinGraphs/SurfaceObservation")))
+            << e.Message().toStdString();
+    }
+}

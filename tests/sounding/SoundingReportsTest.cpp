@@ -248,3 +248,63 @@ TEST(BufrReport, WhatEcCodesSaysIsPartOfTheMessage)
     EXPECT_TRUE(high.contains(QStringLiteral("Value (13000) out of range"))) << high.toStdString();
     EXPECT_FALSE(high.contains(QStringLiteral("-450"))) << high.toStdString();
 }
+
+// What a real flight adds: the station's surface wind in the TEMP and the
+// BUFR, the reason for termination, the software, blanks after the WIGOS
+// local identifier, and a level beyond the time element's reach that keeps
+// its values with its time missing (a flight of seven hours would otherwise
+// get no BUFR at all).
+TEST(BufrReport, WhatARealFlightAdds)
+{
+    const struct
+    {
+        std::optional<double> Direction, Speed;
+        const char *Group;
+    } winds[] = {{250.0, 4.5, "25005"},
+                 {2.0, 3.0, "36003"},
+                 {183.0, 0.2, "00000"},
+                 {181.0, 120.0, "68020"},
+                 {std::nullopt, std::nullopt, "/////"}};
+    for (const auto &w : winds) {
+        TProductLevel level;
+        level.WindDirection = w.Direction;
+        level.WindSpeed = w.Speed;
+        EXPECT_EQ(TempWindGroup(level), w.Group) << w.Group;
+    }
+
+    TSoundingProducts products = ComputeSoundingProducts(ShortSounding());
+    products.Surface->WindDirection = 250.0;
+    products.Surface->WindSpeed = 4.5;
+    products.Flight.Termination = TFlightTermination{6, tcBalloonBurst};
+    EXPECT_TRUE(FormatTempReport(products, {QStringLiteral("03808"), {}, {}})
+                    .contains(" 99995 20056 25005 "));
+    // The last level seven hours after the launch.
+    products.Analysis.Profile.back().Time = Launch + 7.0 / 24.0;
+    const std::vector<TBufrLevel> levels = BufrLevels(products);
+    EXPECT_FALSE(levels.back().TimeSinceLaunch);
+    EXPECT_EQ(levels[1].WindDirection, 250.0);
+    const QByteArray bytes =
+        EncodeSoundingBufr(products, {QStringLiteral("03808"), 50.2, -5.3}, 120.0);
+    codes_handle *h =
+        codes_handle_new_from_message(nullptr, bytes.constData(), size_t(bytes.size()));
+    ASSERT_TRUE(h);
+    ASSERT_EQ(codes_set_long(h, "unpack", 1), 0);
+    auto text = [&](const char *key) {
+        char value[64] = {};
+        size_t length = sizeof value;
+        EXPECT_EQ(codes_get_string(h, key, value, &length), 0) << key;
+        return std::string(value);
+    };
+    long termination = 0, calculation = -1;
+    EXPECT_EQ(codes_get_long(h, "reasonForTermination", &termination), 0);
+    EXPECT_EQ(termination, 1);
+    EXPECT_EQ(codes_get_long(h, "geopotentialHeightCalculation", &calculation), 0);
+    EXPECT_EQ(calculation, 0);
+    EXPECT_EQ(text("softwareVersionNumber").rfind("Ventrel ", 0), 0u);
+    EXPECT_EQ(text("wigosLocalIdentifierCharacter").find('\0'), std::string::npos);
+    std::vector<double> speeds(levels.size());
+    size_t size = speeds.size();
+    EXPECT_EQ(codes_get_double_array(h, "windSpeed", speeds.data(), &size), 0);
+    EXPECT_DOUBLE_EQ(speeds[1], 4.5);
+    codes_handle_delete(h);
+}

@@ -796,9 +796,34 @@ TEST_F(FileCommands, SoundingProductsWindow)
     products.btnSaveBufr().click();
     EXPECT_TRUE(ReadFileBytes(Path("report.bufr")).startsWith("BUFR"));
 
+    // The observation is checked as the station is; the sonde's reading
+    // against it shows in the ground check.
+    EXPECT_TRUE(products.lblSurfaceSource().text().startsWith(QStringLiteral("No surface")));
+    products.edtSurfacePressure().setText(QStringLiteral("1001.5"));
+    products.edtSurfaceTemperature().setText(QStringLiteral("25"));
+    products.edtSurfaceHumidity().setText(QStringLiteral("120"));
+    products.edtWindDirection().setText(QStringLiteral("0"));
+    products.edtWindSpeed().setText(QStringLiteral("3"));
+    Script.ExpectError();
+    products.btnSetObservation().click();
+    EXPECT_EQ(Script.Requests().back().Text.count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(EditColor(products.edtSurfaceHumidity()), QColor(Qt::red));
+    EXPECT_EQ(EditColor(products.edtWindDirection()), QColor(Qt::red));
+    EXPECT_FALSE(Window->Session().FlightSettings().Surface);
+    products.edtSurfaceHumidity().setText(QStringLiteral("80"));
+    products.edtWindDirection().setText(QStringLiteral("270"));
+    products.btnSetObservation().click();
+    ASSERT_TRUE(Window->Session().FlightSettings().Surface);
+    ASSERT_TRUE(WaitFor([&] {
+        return products.lblGroundCheck().text().contains(QStringLiteral("reads 1.5 hPa low"));
+    }));
+    EXPECT_TRUE(products.lblSurfaceSource().text().isEmpty());
+
     Run(&TfrmMain::SaveGraphsClick, Path("graphs.xml"));
     Window->SetStation({});
+    Window->Session().SetSurfaceObservation(std::nullopt);
     Run(&TfrmMain::LoadGraphsClick, Path("graphs.xml"));
     EXPECT_EQ(Window->Session().Station().Number, QStringLiteral("03808"));
     EXPECT_EQ(products.edtLongitude().text(), QStringLiteral("-5.3"));
+    EXPECT_EQ(products.edtSurfacePressure().text(), QStringLiteral("1001.5"));
 }

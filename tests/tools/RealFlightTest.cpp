@@ -1,0 +1,177 @@
+// The sounding products of real flights, end to end through the simulator
+// and ventrel-render: time on the ground, the station's observation, the
+// burst, runs that begin aloft, and the station's time zone.
+#include "devices/LogFormat.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TProgram
+{
+    int ExitCode = -1;
+    QByteArray Output;
+    QString Errors;
+};
+
+TProgram
+RunProgram(const QString &program, const QStringList &arguments,
+           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VENTREL_BIN_DIR "/") + program, arguments);
+    TProgram run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.Output = process.readAllStandardOutput();
+    run.Errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+class RealFlight : public ::testing::Test
+{
+  protected:
+    // A simulated flight as its run log; the simulator's own account of it.
+    QJsonObject Simulate(const QString &name, const QStringList &options)
+    {
+        const TProgram sim =
+            RunProgram(QStringLiteral("kestrin-sim"),
+                       QStringList{"--write-log", Path(name), "--describe"} + options);
+        EXPECT_EQ(sim.ExitCode, 0) << sim.Errors.toStdString();
+        return QJsonDocument::fromJson(sim.Output).object();
+    }
+    // The products of a log: its summary as JSON and its TEMP.
+    std::pair<QJsonObject, QByteArray> Products(const QString &log, const QStringList &options)
+    {
+        const QString summary = Path(log + ".json"), temp = Path(log + ".temp");
+        const TProgram render = RunProgram(
+            QStringLiteral("ventrel-render"),
+            QStringList{Path(log), "--summary", summary, "--temp", temp, "--station", "03808"} +
+                options);
+        EXPECT_EQ(render.ExitCode, 0) << render.Errors.toStdString();
+        return {QJsonDocument::fromJson(ReadFileBytes(summary)).object(), ReadFileBytes(temp)};
+    }
+    QString Path(const QString &name) const { return Dir.filePath(name); }
+
+    LocaleGuard Locale{"C"};
+    QTemporaryDir Dir;
+};
+
+} // namespace
+
+// Fifteen minutes on the ground (the sonde warm and its barometer noisy), a
+// burst at 30 km and, once, a sonde that reads 0.8 hPa high: with the
+// station's observation the products are those of the same flight without a
+// ground phase, whose observation is its own first frame.
+TEST_F(RealFlight, GroundPhaseAndBurstLeaveTheProductsAsTheAscentAlone)
+{
+    for (const char *offset : {"0", "0.8"}) {
+        SCOPED_TRACE(offset);
+        const QStringList common{"--burst", "30000", "--ground-offset", offset};
+        const QJsonObject truth =
+            Simulate("ground.txt", common + QStringList{"--frames", "9000", "--ground", "900",
+                                                        "--start", "2026-12-07T10:45:00"});
+        Simulate("ascent.txt",
+                 common + QStringList{"--frames", "8100", "--start", "2026-12-07T11:00:00"});
+        // The surface observation: the ascent's first frame.
+        TRunLog first = ReadRunLog(Path("ascent.txt"));
+        const QStringList cells = first.DataLines[0].split(QLatin1Char('\t'));
+        const QStringList surface{"--surface", cells[3] + "," + cells[2] + "," + cells[4]};
+        const auto [ground, groundTemp] = Products("ground.txt", surface);
+        const auto [ascent, ascentTemp] = Products("ascent.txt", surface);
+
+        EXPECT_EQ(ground["release"].toString(), QStringLiteral("automatic"));
+        EXPECT_EQ(ascent["release"].toString(), QStringLiteral("first frame"));
+        EXPECT_NEAR(ground["ground_minutes"].toDouble(), 15.0, 0.1);
+        EXPECT_EQ(ground["surface_source"].toString(), QStringLiteral("observation"));
+        EXPECT_EQ(ground["launch_time_utc"], ascent["launch_time_utc"]);
+        for (const char *key : {"lifted_index", "showalter_index", "k_index", "total_totals"})
+            EXPECT_NEAR(ground[key].toDouble(), ascent[key].toDouble(), 0.2) << key;
+        EXPECT_NEAR(ground["cape_J_kg"].toDouble(), ascent["cape_J_kg"].toDouble(),
+                    std::max(10.0, 0.05 * ascent["cape_J_kg"].toDouble()));
+        // The standard surfaces and significant levels, group for group.
+        EXPECT_EQ(groundTemp, ascentTemp);
+        EXPECT_EQ(ground["termination"].toInt(), 1);
+        EXPECT_EQ(ground["termination_text"].toString(), QStringLiteral("balloon burst"));
+        // The simulator's air is the dry standard atmosphere, though its
+        // sonde reports humidity: the products' heights, integrated with the
+        // virtual temperature, lie some tens of metres above it at 30 km; a
+        // sensor reading 0.8 hPa high takes its own toll up there.
+        if (QLatin1String(offset) == QLatin1String("0")) {
+            EXPECT_LE(std::fabs(ground["burst_height_m"].toDouble() -
+                                truth["burst"].toObject()["altitude_m"].toDouble()),
+                      100.0);
+        }
+    }
+}
+
+// A garbled first frame never becomes the surface; data that begin aloft or
+// only descend give no TEMP and say why; the station's zone decides the
+// report's time, whatever the machine's.
+TEST_F(RealFlight, OddStartsAndTheStationsTimeZone)
+{
+    Simulate("flight.txt", {"--frames", "3000", "--start", "2026-12-07T11:00:00"});
+    const QStringList lines =
+        QString::fromLocal8Bit(ReadFileBytes(Path("flight.txt"))).split(QStringLiteral("\r\n"));
+    auto write = [&](const QString &name, QStringList data) {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write((lines.mid(0, 4) + data).join(QStringLiteral("\r\n")).toLocal8Bit());
+    };
+    QStringList garbled = lines.mid(4);
+    QStringList fields = garbled[0].split(QLatin1Char('\t'));
+    fields[3] = QStringLiteral("12.3");
+    garbled[0] = fields.join(QLatin1Char('\t'));
+    write("garbled.txt", garbled);
+    // 700 hPa is reached after about 3,000 m, 600 frames.
+    write("late.txt", lines.mid(4 + 600));
+    // The receiver caught only the fall after a burst at 8 km.
+    const int burst = Simulate("burst.txt", {"--frames", "3000", "--burst", "8000"})["burst"]
+                          .toObject()["frame"]
+                          .toInt();
+    const QStringList fall =
+        QString::fromLocal8Bit(ReadFileBytes(Path("burst.txt"))).split(QStringLiteral("\r\n"));
+    write("descent.txt", fall.mid(4 + burst + 60));
+
+    const auto [summary, temp] = Products("garbled.txt", {});
+    EXPECT_GT(summary["surface"].toObject()["pressure_hPa"].toDouble(), 1000.0);
+    for (const auto &[name, words] :
+         {std::pair{"late.txt", "begin aloft"}, std::pair{"descent.txt", "only descend"}}) {
+        const TProgram render =
+            RunProgram(QStringLiteral("ventrel-render"),
+                       {Path(name), "--temp", Path("x.temp"), "--station", "03808"});
+        EXPECT_EQ(render.ExitCode, 1) << name;
+        EXPECT_TRUE(render.Errors.contains(QLatin1String(words))) << render.Errors.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("x.temp")));
+    }
+
+    // 11:00 local: 11 UTC in London's winter, 02 UTC from Tokyo, 16 UTC
+    // from New York, whatever zone the converting machine is in.
+    for (const char *machine : {"UTC", "Asia/Tokyo", "America/New_York"}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TZ"), QLatin1String(machine));
+        for (const auto &[zone, yygg] :
+             {std::pair{"Europe/London", "0711/"}, std::pair{"Asia/Tokyo", "0702/"},
+              std::pair{"America/New_York", "0716/"}}) {
+            const TProgram render = RunProgram(QStringLiteral("ventrel-render"),
+                                               {Path("flight.txt"), "--temp", Path("z.temp"),
+                                                "--station", "03808", "--time-zone", zone},
+                                               environment);
+            EXPECT_EQ(render.ExitCode, 0) << render.Errors.toStdString();
+            EXPECT_TRUE(ReadFileBytes(Path("z.temp")).startsWith(QByteArray("TTAA ") + yygg))
+                << machine << " " << zone;
+        }
+    }
+}
