@@ -310,7 +310,8 @@ void TSkewTGraph::UpdateAnalysis(const TDataPacketList &packets)
     TSoundingAnalysisOptions options;
     options.ParcelTraceTop = FParameters.PressureMinimum();
     options.ParcelTraceStep = OverlayStep;
-    FAnalysis = AnalyseSounding(packets, options);
+    FAnalysis = AscentSource && !packets.empty() ? AnalyseProfile(AscentSource(), options)
+                                                 : AnalyseSounding(packets, options);
     FParcelTrace.clear();
     if (FParameters.ShowParcel())
         FParcelTrace = ToDataPoints(FAnalysis.ParcelTrace);

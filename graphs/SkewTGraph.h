@@ -13,6 +13,7 @@
 #include "pipeline/Graph.h"
 #include "pipeline/GraphWithCalculatedAltitudesDefinition.h"
 
+#include <functional>
 #include <span>
 
 class TSkewTGraphDefinition : public TGraphWithCalculatedAltitudesDefinition
@@ -124,6 +125,10 @@ class TSkewTGraph : public TGraph
     const TDataPointList &ParcelTracePoints() const { return FParcelTrace; }
     const TDataPointList &StandardAtmospherePoints() const { return FStandardAtmosphere; }
     const TAnalysisBoxRows &AnalysisRows() const { return FAnalysisRows; }
+
+    // Where the overlays take the ascent from: the flight's, as the sounding
+    // products take it. Unset, the ascent in the packets the graph is given.
+    std::function<TSoundingProfile()> AscentSource;
 
   private:
     TSeriesCurves SeriesCurves() const;

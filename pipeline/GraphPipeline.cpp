@@ -88,6 +88,8 @@ TGraphPipeline::TGraphPipeline(std::unique_ptr<TStandardGraph> standard,
 {
     FBase = TAltitudeBase::Start(FParameters.LaunchElevation());
     SetConfigurationColumns();
+    // The overlays analyse the flight's ascent, as the products do.
+    FSkewTGraph->AscentSource = [this] { return AscentProfile(FFrames, FPhases.Ascent(), FSetup); };
 }
 
 TGraph &TGraphPipeline::Graph(TGraphType type)
