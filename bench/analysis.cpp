@@ -19,7 +19,10 @@
 
 namespace {
 
-TDataPacketList Flight(int frames)
+// `seconds`: the time between frames; by default one second, so that a
+// long flight climbs slowly. A real one climbs at 5 m/s whatever its frame
+// rate: FlightProducts spaces the frames so.
+TDataPacketList Flight(int frames, double seconds = 1.0)
 {
     std::mt19937 random(7);
     std::normal_distribution<double> noise(0.0, 0.1);
@@ -32,7 +35,7 @@ TDataPacketList Flight(int frames)
         const double T = StandardAtmosphereTemperature(p) - 273.15 + 12.0 * std::exp(-z / 2000.0) +
                          noise(random);
         TDataPacket packet;
-        packet.SetTime(46000.5 + t / 86400.0);
+        packet.SetTime(46000.5 + t * seconds / 86400.0);
         packet.SetPressure(p + noise(random));
         packet.SetTemperature(T);
         packet.SetAltitude(z);
@@ -120,7 +123,9 @@ void FlightProducts(benchmark::State &state)
 {
     TSoundingFrames frames;
     TFlightPhases phases;
-    for (const TDataPacket &packet : Flight(int(state.range(0)))) {
+    // The ascent to 5 mbar (36 km) at 5 m/s, however many frames it has.
+    const int count = int(state.range(0));
+    for (const TDataPacket &packet : Flight(count, 7200.0 / (count * 0.75))) {
         TSoundingFrame frame;
         frame.Time = packet.Time();
         frame.Pressure = packet.Pressure();

@@ -1,10 +1,12 @@
 #include "pipeline/GraphPipeline.h"
 
+#include "foundation/LocalUtilities.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/GraphCommands.h"
 #include "pipeline/ProcessedDataExport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <future>
 
@@ -36,6 +38,69 @@ bool Guarded(TGraphPipeline &pipeline, const QString &key, const QString &captio
 }
 
 } // namespace
+
+TSoundingFrame SoundingFrameOf(const TKestrinResult &frame, const TKestrinResult &configuration)
+{
+    // A log keeps each value with its channel's decimals only (a processed
+    // sonde's pressure in whole hPa): the raw text, decoded again as the
+    // receiver decoded it, gives the values received, live or replayed.
+    TKestrinResult decoded(configuration);
+    bool decodes = false;
+    try {
+        decoded.SetFrame(frame.RawText());
+        decodes = !decoded.IsInvalidFrame() && !decoded.IsConfigurationFrame();
+    } catch (const EVentrelError &) {
+        // A text that does not decode: the values the frame carries.
+    }
+    // A decoded value is the frame's own only where it agrees with the value
+    // the frame carries to that one's decimals; otherwise (a text that is not
+    // this frame's) the value carried.
+    auto value = [&](int channel, bool carriedValid, auto carried, bool decodedValid,
+                     auto own) -> double {
+        if (!carriedValid)
+            return decodes && decodedValid ? own() : TSoundingFrame::Missing;
+        if (!decodes || !decodedValid)
+            return carried();
+        const double half = 0.5 * std::pow(10.0, -frame.DecimalPlaces(channel));
+        return std::fabs(own() - carried()) <= half * (1.0 + 1e-9) ? own() : carried();
+    };
+    TSoundingFrame sounding;
+    // The time as the log keeps it, so that a live run and its log agree.
+    static const TFormatSettings point = DecimalPointSettings();
+    sounding.Time = FormatGeneral(frame.Time(), 15, point).toDouble();
+    // Each quantity on its own validity: a failed voltage does not take the
+    // pressure with it.
+    sounding.Pressure = value(
+        frame.PrimaryPressureChannel(), frame.HasValidPrimaryPressure(),
+        [&] { return frame.PrimaryPressure(); }, decoded.HasValidPrimaryPressure(),
+        [&] { return decoded.PrimaryPressure(); });
+    sounding.Temperature = value(
+        frame.PrimaryTemperatureChannel(), frame.HasValidPrimaryTemperature(),
+        [&] { return frame.PrimaryTemperature(); }, decoded.HasValidPrimaryTemperature(),
+        [&] { return decoded.PrimaryTemperature(); });
+    sounding.Humidity = value(
+        frame.PrimaryHumidityChannel(), frame.HasValidPrimaryHumidity(),
+        [&] { return frame.PrimaryHumidity(); }, decoded.HasValidPrimaryHumidity(),
+        [&] { return decoded.PrimaryHumidity(); });
+    return sounding;
+}
+
+void AddAltitude(TSoundingFrame &frame, TAltitudeBase &base)
+{
+    if (!frame.HasPressure() || !frame.HasTemperature())
+        return;
+    double altitude = base.BaseAltitude;
+    if (base.BasePressure > 0) {
+        const double TK = CelsiusToKelvin(frame.Temperature);
+        const double Tv =
+            frame.HasHumidity() ? VirtualTemperature(TK, frame.Humidity, frame.Pressure) : TK;
+        altitude = HypsometricAltitude(base.BasePressure, base.BaseAltitude, frame.Pressure, Tv);
+    }
+    if (!std::isfinite(altitude))
+        return;
+    frame.Altitude = altitude;
+    base = {altitude, frame.Pressure, frame.Time};
+}
 
 QString GraphCaption(TGraphType type)
 {
@@ -364,18 +429,8 @@ void TGraphPipeline::AddFrame(const TKestrinResult &frame, TCycleState &state,
 {
     TDataPacket packet = MakeDataPacket(frame, FBase, settings);
     AdvanceBase(FBase, packet);
-    // The sounding takes each quantity on its own validity: a failed
-    // voltage does not take the pressure with it.
-    TSoundingFrame sounding;
-    sounding.Time = frame.Time();
-    if (frame.HasValidPrimaryPressure())
-        sounding.Pressure = frame.PrimaryPressure();
-    if (frame.HasValidPrimaryTemperature())
-        sounding.Temperature = frame.PrimaryTemperature();
-    if (frame.HasValidPrimaryHumidity())
-        sounding.Humidity = frame.PrimaryHumidity();
-    if (packet.HasAltitude())
-        sounding.Altitude = packet.Altitude();
+    TSoundingFrame sounding = SoundingFrameOf(frame, FParameters.Configuration());
+    AddAltitude(sounding, FSoundingBase);
     FFrames.push_back(sounding);
     FPhases.Add(sounding);
     state.Append.TimeTexts << packet.TimeText();
@@ -394,6 +449,7 @@ void TGraphPipeline::StartRun(const TObject *data, TCycleState &state, TCycleOut
     FAllPackets.clear();
     FFrames.clear();
     FPhases.Clear();
+    FSoundingBase = TAltitudeBase::Start(FParameters.LaunchElevation());
     FSetup = TFlightSetup{FParameters.LaunchElevation(), std::nullopt};
     FGraphedCount = 0;
     FGraphCounts.fill(0);

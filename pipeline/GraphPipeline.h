@@ -45,6 +45,18 @@ struct TCycleOutput
     std::unique_ptr<TSoundingProductsPacket> Products;
 };
 
+// A frame as the sounding sees it: its own values, decoded again from its
+// raw text with the run's configuration, each quantity on its own validity
+// (the value it carries where the text does not decode, or decodes to a
+// value that disagrees with it beyond its decimals); the time as a log keeps
+// it. Without an altitude (AddAltitude).
+TSoundingFrame SoundingFrameOf(const TKestrinResult &frame, const TKestrinResult &configuration);
+
+// The frame's altitude from `base` (the last frame with one, or the launch
+// elevation), as the packets' altitudes are made but of the frame's own
+// values; the base moves to the frame when it has an altitude.
+void AddAltitude(TSoundingFrame &frame, TAltitudeBase &base);
+
 // "Standard graph", "Skew-T graph", "Time graph": how messages name a graph.
 QString GraphCaption(TGraphType type);
 
@@ -148,6 +160,7 @@ class TGraphPipeline
     TTimeGraphParameters FTimeParameters;
     TLengthUnit FLengthUnit = luMeters;
     TSoundingFrames FFrames;
+    TAltitudeBase FSoundingBase;
     TFlightPhases FPhases;
     TFlightSetup FSetup;
     TStationIdentity FStation;

@@ -58,7 +58,7 @@ constexpr int MaxSettingsDepth = 32;
 // whose message says where: EGraphSettingsFileError (unreadable, not XML,
 // with the line), EConvertError (a missing element or a value that is not
 // a number or boolean, a station identity out of range or repeated, a launch
-// elevation that is not possible, a delivery port that is not one), EListIndexError (fewer than three
-// "Axis" or ten "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
+// elevation that is not possible, a delivery port that is not one), EListIndexError (fewer than
+// three "Axis" or ten "Series"), EGraphNodeNameError (an unknown "CurrentGraph").
 TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fileName);
 TGraphSettings ReadGraphSettings(const QString &fileName);

@@ -1,7 +1,9 @@
 #include "sounding/FlightSounding.h"
 
 #include "foundation/LocalUtilities.h"
+#include "sounding/Screening.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -66,10 +68,43 @@ void AddLatestMotion(const TSoundingFrames &frames, TFlightSummary &flight)
     }
 }
 
+// The profile's level of a screened frame: the level with its time, else
+// the nearest level outside the gap (below it for its bottom edge, above for
+// its top), the frame itself having left no level.
+std::optional<size_t> LevelOf(const TSoundingProfile &profile, double time, bool below)
+{
+    const auto at =
+        std::lower_bound(profile.begin(), profile.end(), time,
+                         [](const TSoundingLevel &level, double t) { return level.Time < t; });
+    if (at != profile.end() && at->Time == time)
+        return size_t(at - profile.begin());
+    if (below)
+        return at == profile.begin() ? std::nullopt
+                                     : std::optional<size_t>(size_t(at - profile.begin()) - 1);
+    return at == profile.end() ? std::nullopt : std::optional<size_t>(at - profile.begin());
+}
+
+std::vector<TProductGap> ProductGaps(const TScreenedFrames &screened,
+                                     const TSoundingProfile &profile)
+{
+    std::vector<TProductGap> gaps;
+    for (const TScreeningGap &gap : screened.Gaps) {
+        TProductGap product;
+        product.What = gap.What;
+        product.BottomPressure = gap.BottomPressure;
+        product.TopPressure = gap.TopPressure;
+        product.TooThickToInterpolate = gap.TooThickToInterpolate;
+        product.BottomLevel = LevelOf(profile, screened.Frames[gap.Before].Time, true);
+        product.TopLevel = LevelOf(profile, screened.Frames[gap.After].Time, false);
+        gaps.push_back(product);
+    }
+    return gaps;
+}
+
 } // namespace
 
 TSoundingProfile AscentProfile(const TSoundingFrames &frames, TFrameRange ascent,
-                               const TFlightSetup &setup)
+                               const TFlightSetup &setup, std::optional<double> *lastHeight)
 {
     TSoundingProfile profile;
     if (ascent.IsEmpty())
@@ -117,6 +152,8 @@ TSoundingProfile AscentProfile(const TSoundingFrames &frames, TFrameRange ascent
         if (plausible)
             AppendAscendingLevel(profile, base);
     }
+    if (lastHeight)
+        *lastHeight = base.Altitude;
     return profile;
 }
 
@@ -142,8 +179,20 @@ TSoundingProducts ComputeFlightProducts(const TSoundingFrames &frames, const TFl
 
     TSoundingProducts products;
     if (flight.Problem.isEmpty()) {
-        products =
-            ComputeSoundingProducts(AnalyseProfile(AscentProfile(frames, phases.Ascent(), setup)));
+        const TFrameRange range = phases.Ascent();
+        const auto first = frames.begin() + range.First;
+        const TScreenedFrames screened = ScreenAscent(TSoundingFrames(
+            first, first + (std::min(range.Last, int(frames.size()) - 1) - range.First + 1)));
+        std::optional<double> topHeight;
+        TSoundingAnalysis analysis = AnalyseProfile(AscentProfile(
+            screened.Frames, {0, int(screened.Frames.size()) - 1}, setup, &topHeight));
+        const std::vector<TProductGap> gaps = ProductGaps(screened, analysis.Profile);
+        products = ComputeSoundingProducts(std::move(analysis), gaps);
+        products.Screening.Counts = screened.Counts;
+        // The ascent ends with the burst frame: its height as the products
+        // integrate it.
+        if (flight.Burst && flight.Termination && flight.Termination->Code == tcBalloonBurst)
+            flight.BurstHeight = topHeight;
         if (!products.Surface)
             flight.Problem = QStringLiteral("The ascent has no frame with a valid pressure and "
                                             "temperature: there is no sounding");
@@ -152,9 +201,7 @@ TSoundingProducts ComputeFlightProducts(const TSoundingFrames &frames, const TFl
         products.Surface->WindDirection = setup.Surface->WindDirection;
         products.Surface->WindSpeed = setup.Surface->WindSpeed;
     }
-    if (flight.Burst && products.Highest && products.Highest->Time == flight.Burst->Time)
-        flight.BurstHeight = products.Highest->Height;
-    else if (flight.Burst && std::isfinite(flight.Burst->Altitude))
+    if (flight.Burst && !flight.BurstHeight && std::isfinite(flight.Burst->Altitude))
         flight.BurstHeight = flight.Burst->Altitude;
     products.Flight = flight;
     return products;

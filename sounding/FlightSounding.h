@@ -29,11 +29,16 @@ struct TFlightSetup
 // altitudes are made. A frame that climbed or sank faster than a balloon ever
 // does since the frame before (3000 m/min: a garbled pressure, and the frame
 // after it) is left out.
+// `lastHeight`, when given, takes the height integrated for the last frame
+// of `ascent`, in the profile or not (the burst frame).
 TSoundingProfile AscentProfile(const TSoundingFrames &frames, TFrameRange ascent,
-                               const TFlightSetup &setup);
+                               const TFlightSetup &setup,
+                               std::optional<double> *lastHeight = nullptr);
 
-// The products of the flight's ascent so far, with what they say of the
-// flight (TSoundingProducts::Flight). None, and the reason in
+// The products of the flight's ascent so far, screened first (ScreenAscent:
+// the run log, graphs and data list keep every value as received), with
+// what they say of the flight (TSoundingProducts::Flight) and of the
+// screening (TSoundingProducts::Screening). None, and the reason in
 // Flight.Problem, while the sonde is on the ground, for data that begin
 // aloft or only descend, and for an empty ascent.
 TSoundingProducts ComputeFlightProducts(const TSoundingFrames &frames, const TFlightPhases &phases,

@@ -240,8 +240,11 @@ void FindGaps(const TScreenedFrames &screened, double startTime, const TScreenin
             const TSoundingFrame &below = screened.Frames[before];
             const double duration =
                 (frame.Time - startTime) * SecondsPerDay - (below.Time - startTime) * SecondsPerDay;
-            // NaN without both altitudes: then the time alone decides.
-            const double thickness = frame.Altitude - below.Altitude;
+            // NaN without both altitudes: then the time alone decides. Two
+            // frames in a row enclose no missing layer, however far apart a
+            // coarse pressure sensor puts them near the top.
+            const double thickness =
+                i > before + 1 ? frame.Altitude - below.Altitude : TSoundingFrame::Missing;
             if (!(duration > options.GapSeconds || thickness > options.GapMetres))
                 continue;
             TScreeningGap gap;

@@ -180,6 +180,16 @@ std::vector<TBufrLevel> BufrLevels(const TSoundingProducts &products)
                 (level.SignificantHumidity ? bfSignificantHumidity : 0u);
     if (products.Tropopause && products.Tropopause->ProfileIndex)
         levels[*products.Tropopause->ProfileIndex].Flags |= bfTropopause;
+    // The levels that bound a layer of missing data.
+    for (const TProductGap &gap : products.Screening.Gaps) {
+        const bool temperature = gap.What == gkTemperature;
+        if (gap.BottomLevel && *gap.BottomLevel < profile.size())
+            levels[*gap.BottomLevel].Flags |=
+                temperature ? bfBeginMissingTemperature : bfBeginMissingHumidity;
+        if (gap.TopLevel && *gap.TopLevel < profile.size())
+            levels[*gap.TopLevel].Flags |=
+                temperature ? bfEndMissingTemperature : bfEndMissingHumidity;
+    }
 
     // Pressures fall along the profile, and so they do in the message.
     const size_t observed = levels.size();

@@ -26,6 +26,10 @@ enum TBufrLevelFlag : uint32_t
     bfTropopause = 1u << 15,
     bfSignificantTemperature = 1u << 13,
     bfSignificantHumidity = 1u << 12,
+    bfBeginMissingTemperature = 1u << 10,
+    bfEndMissingTemperature = 1u << 9,
+    bfBeginMissingHumidity = 1u << 8,
+    bfEndMissingHumidity = 1u << 7,
 };
 
 // One replicated level, in the units and precision the message holds them.

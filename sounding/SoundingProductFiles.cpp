@@ -97,6 +97,14 @@ QByteArray FormatSoundingSummary(const TSoundingProducts &products, const TStati
     const TSoundingAnalysis &analysis = products.Analysis;
     const TProductLevel &surface = *products.Surface;
     const TFlightSummary &flight = products.Flight;
+    const TScreeningCounts &screened = products.Screening.Counts;
+    QStringList gapList;
+    for (const TProductGap &gap : products.Screening.Gaps)
+        gapList << QStringLiteral("{\"from_hPa\": %1, \"to_hPa\": %2, \"what\": \"%3\"}")
+                       .arg(Number(gap.BottomPressure, 1), Number(gap.TopPressure, 1),
+                            gap.What == gkTemperature ? QStringLiteral("temperature")
+                                                      : QStringLiteral("humidity"));
+    const QString gaps = QLatin1Char('[') + gapList.join(QStringLiteral(", ")) + QLatin1Char(']');
     // The launch is the release, the surface level's time.
     const QString launch =
         LocalDaysToUtc(surface.Time, station).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
@@ -147,6 +155,13 @@ QByteArray FormatSoundingSummary(const TSoundingProducts &products, const TStati
         {"showalter_index", Json(products.ShowalterIndex, 1)},
         {"k_index", Json(products.KIndex, 1)},
         {"total_totals", Json(products.TotalTotals, 1)},
+        {"screened", QStringLiteral("{\"pressure\": %1, \"temperature\": %2, \"humidity\": %3, "
+                                    "\"humidity_capped\": %4}")
+                         .arg(screened.Pressure)
+                         .arg(screened.Temperature)
+                         .arg(screened.Humidity)
+                         .arg(screened.HumidityCapped)},
+        {"gaps", gaps},
     };
     QString text = QStringLiteral("{\n");
     for (size_t i = 0; i < fields.size(); ++i)

@@ -25,7 +25,9 @@ QByteArray FormatLevelsCsv(const TSoundingProducts &products);
 // of WMO table 0 35 035), termination_text, burst_pressure_hPa,
 // burst_height_m, lcl_hPa, lfc_hPa, el_hPa, cape_J_kg, cin_J_kg,
 // precipitable_water_mm, freezing_level_m, tropopause_hPa, tropopause_m,
-// lifted_index, showalter_index, k_index and total_totals, in that order;
+// lifted_index, showalter_index, k_index, total_totals, screened {pressure,
+// temperature, humidity, humidity_capped: what the screening took out} and
+// gaps [{from_hPa, to_hPa, what}: the layers of missing data], in that order;
 // null for whatever is missing. The launch time is the release, the surface
 // level's time, in UTC from the station's time zone (the machine's without
 // one). ESoundingExportError when there is no sounding.

@@ -93,18 +93,36 @@ TProductLevel InterpolatedLevel(const TSoundingProfile &profile, double pressure
     return level;
 }
 
-void AddStandardLevels(TSoundingProducts &products)
+// WMO-No. 306, FM 35: where a layer of missing data is too thick to
+// interpolate across, a standard surface inside it reports its temperature
+// and dew point (or, in a layer of missing humidity, its dew point) missing.
+void ApplyMissingLayers(TProductLevel &level, const std::vector<TProductGap> &gaps)
 {
-    const TSoundingProfile &profile = products.Analysis.Profile;
-    for (double pressure : StandardPressures) {
-        if (pressure > profile.front().Pressure)
-            products.Standard.push_back(BelowGroundLevel(profile.front(), pressure));
-        else if (pressure >= profile.back().Pressure)
-            products.Standard.push_back(InterpolatedLevel(profile, pressure));
+    for (const TProductGap &gap : gaps) {
+        if (!gap.TooThickToInterpolate ||
+            !(level.Pressure < gap.BottomPressure && level.Pressure > gap.TopPressure))
+            continue;
+        if (gap.What == gkTemperature)
+            level.Temperature.reset();
+        level.Dewpoint.reset();
+        level.Humidity.reset();
     }
 }
 
-void AddSignificantLevels(TSoundingProducts &products)
+void AddStandardLevels(TSoundingProducts &products, const std::vector<TProductGap> &gaps)
+{
+    const TSoundingProfile &profile = products.Analysis.Profile;
+    for (double pressure : StandardPressures) {
+        if (pressure > profile.front().Pressure) {
+            products.Standard.push_back(BelowGroundLevel(profile.front(), pressure));
+        } else if (pressure >= profile.back().Pressure) {
+            products.Standard.push_back(InterpolatedLevel(profile, pressure));
+            ApplyMissingLayers(products.Standard.back(), gaps);
+        }
+    }
+}
+
+void AddSignificantLevels(TSoundingProducts &products, const std::vector<TProductGap> &gaps)
 {
     const TSoundingProfile &profile = products.Analysis.Profile;
     double upperBoundary = SignificantUpperPressure;
@@ -141,6 +159,11 @@ void AddSignificantLevels(TSoundingProducts &products)
     std::vector<bool> humidity(profile.size(), false);
     for (size_t k : SignificantPoints(logP, values, tolerances))
         humidity[humid[k]] = true;
+    // The levels that bound a layer of missing data are significant.
+    for (const TProductGap &gap : gaps)
+        for (const std::optional<size_t> &edge : {gap.BottomLevel, gap.TopLevel})
+            if (edge && *edge < profile.size())
+                (gap.What == gkTemperature ? temperature : humidity)[*edge] = true;
 
     for (size_t i = 0; i < profile.size(); ++i)
         if (temperature[i] || humidity[i]) {
@@ -262,7 +285,8 @@ std::vector<size_t> SignificantPoints(const std::vector<double> &logPressures,
     return kept;
 }
 
-TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis)
+TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis,
+                                          const std::vector<TProductGap> &gaps)
 {
     TSoundingProducts products;
     products.Analysis = std::move(analysis);
@@ -271,8 +295,9 @@ TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis)
         return products;
     products.Surface = ObservedLevel(profile, 0);
     products.Highest = ObservedLevel(profile, profile.size() - 1);
-    AddStandardLevels(products);
-    AddSignificantLevels(products);
+    AddStandardLevels(products, gaps);
+    AddSignificantLevels(products, gaps);
+    products.Screening.Gaps = gaps;
     AddTropopause(products);
     AddIndices(products);
     return products;

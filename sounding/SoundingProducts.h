@@ -8,6 +8,7 @@
 // Units as in the packets: temperatures in degC, pressures in hPa (mbar),
 // heights in metres above sea level, relative humidity in %RH.
 #include "sounding/FlightPhases.h"
+#include "sounding/Screening.h"
 #include "sounding/SoundingAnalysis.h"
 
 #include <QString>
@@ -84,10 +85,33 @@ struct TFlightSummary
     QString Problem;
 };
 
+// A layer of missing data as the products report it: its edge levels (the
+// profile's indexes, when they are levels of it) are significant levels and
+// carry the BUFR's beginning and end of missing data; inside a layer too
+// thick to interpolate across, the standard surfaces report the values
+// missing.
+struct TProductGap
+{
+    TGapKind What = gkTemperature;
+    double BottomPressure = 0.0; // hPa
+    double TopPressure = 0.0;    // hPa
+    bool TooThickToInterpolate = false;
+    std::optional<size_t> BottomLevel;
+    std::optional<size_t> TopLevel;
+};
+
+// What the screening of the ascent found.
+struct TScreeningSummary
+{
+    TScreeningCounts Counts;
+    std::vector<TProductGap> Gaps;
+};
+
 struct TSoundingProducts
 {
-    // The flight the products were made of.
+    // The flight the products were made of, and what its screening found.
     TFlightSummary Flight;
+    TScreeningSummary Screening;
     // The ascent and its analysis (parcel, CAPE, CIN, freezing level, ...).
     TSoundingAnalysis Analysis;
     // Everything below is empty while the profile is.
@@ -117,8 +141,10 @@ struct TSoundingProducts
 // The profile level `index` as a reported level, with its observed values.
 TProductLevel ObservedLevel(const TSoundingProfile &profile, size_t index);
 
-// The products of an analysis already made (its profile and figures are kept).
-TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis);
+// The products of an analysis already made (its profile and figures are
+// kept), with the layers of missing data in the profile.
+TSoundingProducts ComputeSoundingProducts(TSoundingAnalysis analysis,
+                                          const std::vector<TProductGap> &gaps = {});
 
 // The indexes of the levels that straight lines in ln(p) between them keep
 // within tolerances[i] of values[i]: the first and last index, and then,

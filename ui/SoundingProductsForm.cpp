@@ -113,6 +113,9 @@ void TfrmSoundingProducts::BuildControls()
     FGroundCheck = new QLabel(this);
     FGroundCheck->setObjectName(QStringLiteral("lblGroundCheck"));
     FGroundCheck->setWordWrap(true);
+    FScreening = new QLabel(this);
+    FScreening->setObjectName(QStringLiteral("lblScreening"));
+    FScreening->setWordWrap(true);
     FRelease = new QPushButton(QStringLiteral("Release"), this);
     FRelease->setObjectName(QStringLiteral("btnRelease"));
     FEndOfAscent = new QPushButton(QStringLiteral("End of Ascent"), this);
@@ -192,6 +195,7 @@ void TfrmSoundingProducts::BuildControls()
     layout->addLayout(marks);
     layout->addWidget(FSurfaceSource);
     layout->addWidget(FGroundCheck);
+    layout->addWidget(FScreening);
     layout->addWidget(FAscent);
     layout->addWidget(FReportDue);
     layout->addWidget(new QLabel(QStringLiteral("Standard isobaric surfaces:"), this));
@@ -405,10 +409,42 @@ QString PhaseText(const TFlightSummary &flight, const TStationIdentity &station)
     return parts.join(QStringLiteral(". "));
 }
 
+// "Screened: 3 temperature spikes, 1 pressure jump; gap in humidity
+// 412-380 hPa"; empty when the screening found nothing.
+QString ScreeningText(const TScreeningSummary &screening)
+{
+    const TScreeningCounts &c = screening.Counts;
+    QStringList counts;
+    auto count = [&](int n, const char *one, const char *many) {
+        if (n > 0)
+            counts << QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    count(c.Temperature, "temperature spike", "temperature spikes");
+    count(c.Humidity, "humidity value", "humidity values");
+    count(c.HumidityCapped, "humidity over 100 %", "humidities over 100 %");
+    count(c.Pressure, "pressure jump", "pressure jumps");
+    count(c.Time, "frame back in time", "frames back in time");
+    QStringList parts;
+    if (!counts.isEmpty())
+        parts << QStringLiteral("Screened: ") + counts.join(QStringLiteral(", "));
+    for (const TProductGap &gap : screening.Gaps)
+        parts << QStringLiteral("gap in %1 %2\u2013%3 hPa")
+                     .arg(gap.What == gkTemperature ? QStringLiteral("temperature")
+                                                    : QStringLiteral("humidity"),
+                          FormatFixed(gap.BottomPressure, 0), FormatFixed(gap.TopPressure, 0));
+    if (c.Superadiabatic > 0)
+        parts << QStringLiteral("warning: %1 superadiabatic layer%2 above the lowest 500 m, "
+                                "beyond what the air can hold: check the temperature sensor")
+                     .arg(c.Superadiabatic)
+                     .arg(c.Superadiabatic == 1 ? QString() : QStringLiteral("s"));
+    return parts.join(QStringLiteral("; "));
+}
+
 } // namespace
 
 void TfrmSoundingProducts::ShowProducts(const TSoundingProducts &products)
 {
+    FScreening->setText(ScreeningText(products.Screening));
     const TFlightSummary &flight = products.Flight;
     FPhase->setText(PhaseText(flight, FShownStation));
     FSurfaceSource->setText(

@@ -51,6 +51,9 @@ class TfrmSoundingProducts : public QWidget
     QLabel &lblPhase() { return *FPhase; }
     QLabel &lblSurfaceSource() { return *FSurfaceSource; }
     QLabel &lblGroundCheck() { return *FGroundCheck; }
+    // What the screening took out, the layers of missing data, and any
+    // superadiabatic layer.
+    QLabel &lblScreening() { return *FScreening; }
     QPushButton &btnRelease() { return *FRelease; }
     QPushButton &btnEndOfAscent() { return *FEndOfAscent; }
     QLabel &lblStationHeight() { return *FStationHeight; }
@@ -118,6 +121,7 @@ class TfrmSoundingProducts : public QWidget
     QLabel *FPhase = nullptr;
     QLabel *FSurfaceSource = nullptr;
     QLabel *FGroundCheck = nullptr;
+    QLabel *FScreening = nullptr;
     QPushButton *FRelease = nullptr;
     QPushButton *FEndOfAscent = nullptr;
     QLabel *FStationHeight = nullptr;

@@ -5,9 +5,13 @@
 
 #include "devices/LogFormat.h"
 #include "pipeline/GraphThread.h"
+#include "sounding/SoundingBufr.h"
+#include "sounding/SoundingProductFiles.h"
+#include "sounding/TempReport.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -195,7 +199,7 @@ TEST_F(FlightSession, ReplayedLogsGiveTheProductsOfEveryFrame)
         TKestrinResult frame = configuration;
         frame.SetTime(46000.5 + i / 2880.0);
         for (auto [channel, value] :
-             {std::pair{1, 25.0 - 0.5 * i}, {2, 1000.0 - 20.0 * i}, {3, 60.0}, {4, 9.2}, {8, 48.0}})
+             {std::pair{1, 25.0 - 0.5 * i}, {2, 1000.0 - 10.0 * i}, {3, 60.0}, {4, 9.2}, {8, 48.0}})
             frame.SetValue(channel, value);
         lines << FormatLogLine(frame);
     }
@@ -213,7 +217,7 @@ TEST_F(FlightSession, ReplayedLogsGiveTheProductsOfEveryFrame)
     const auto packet = Session->CurrentProducts(prProcessedCsv | prSharppy);
     ASSERT_TRUE(packet);
     ASSERT_TRUE(packet->Products.Highest);
-    EXPECT_DOUBLE_EQ(packet->Products.Highest->Pressure, 220.0);
+    EXPECT_DOUBLE_EQ(packet->Products.Highest->Pressure, 610.0);
     EXPECT_EQ(packet->Products.Analysis.Profile.size(), 40u);
     EXPECT_EQ(QString::fromUtf8(packet->ProcessedCsv).count(QStringLiteral("\r\n")), 41);
     EXPECT_TRUE(packet->Sharppy.startsWith("%TITLE%"));
@@ -221,4 +225,49 @@ TEST_F(FlightSession, ReplayedLogsGiveTheProductsOfEveryFrame)
     // The products window's next look finds them as new.
     EXPECT_EQ(Session->TakeProducts(), packet);
     EXPECT_EQ(Session->TakeProducts(), nullptr);
+}
+
+// A processed sonde, whose log keeps pressure and temperature in whole
+// units: the products of the live run, of its log replayed, and of
+// ventrel-render on the log are one and the same, byte for byte.
+TEST_F(FlightSession, LiveReplayedAndRenderedFlightsGiveTheSameProducts)
+{
+    const QString configuration = QStringLiteral("3MP:TPUCVVVF");
+    Configure(configuration);
+    const QString log = Dir.filePath(QStringLiteral("live.txt"));
+    Session->StartRun(log);
+    QProcess sim;
+    sim.start(QStringLiteral(VENTREL_BIN_DIR "/kestrin-sim"),
+              {"--port", qEnvironmentVariable("DXSOFTEX_PORT"), "--config", configuration,
+               "--config-repeat", "0", "--frames", "300", "--rate", "200", "--step", "10"});
+    ASSERT_TRUE(sim.waitForStarted(10000));
+    ASSERT_TRUE(
+        WaitFor([&] { return Session->RecordedLines().size() >= 300; }, std::chrono::seconds(60)));
+    Session->StopRun();
+    const TStationIdentity station{QStringLiteral("03808"), 50.2, -5.3};
+    Session->SetStation(station);
+    auto files = [&](const TSoundingProducts &products) {
+        return FormatTempReport(products, station) + FormatSoundingSummary(products, station) +
+               EncodeSoundingBufr(products, station, 0.0);
+    };
+    const QByteArray live = files(Session->CurrentProducts()->Products);
+    sim.kill();
+    sim.waitForFinished(10000);
+    // The log is whole on the disk within a second or two.
+    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(log).count("\r\n") >= 304; }));
+
+    TFlightSession replayed;
+    replayed.SetStation(station);
+    replayed.AdoptLog(ReadFlightLog(log));
+    EXPECT_EQ(files(replayed.CurrentProducts()->Products), live);
+
+    QProcess render;
+    render.start(QStringLiteral(VENTREL_BIN_DIR "/ventrel-render"),
+                 {log, "--temp", Dir.filePath("t"), "--summary", Dir.filePath("s"), "--bufr",
+                  Dir.filePath("b"), "--station", "03808", "--latitude", "50.2", "--longitude",
+                  "-5.3"});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    EXPECT_EQ(ReadFileBytes(Dir.filePath("t")) + ReadFileBytes(Dir.filePath("s")) +
+                  ReadFileBytes(Dir.filePath("b")),
+              live);
 }

@@ -223,7 +223,9 @@ TEST(SoundingProducts, LevelsTableAndSummary)
                                                 "\"height_m\": 0, \"temperature_C\": 31.0, ")));
     EXPECT_TRUE(summary.contains(QStringLiteral("\"highest_pressure_hPa\": 400.0,")));
     EXPECT_TRUE(summary.contains(QStringLiteral("\"tropopause_hPa\": null,")));
-    EXPECT_TRUE(summary.endsWith(QStringLiteral("\"total_totals\": 21.0\n}\n")))
+    EXPECT_TRUE(summary.endsWith(QStringLiteral(
+        "\"total_totals\": 21.0,\n  \"screened\": {\"pressure\": 0, \"temperature\": 0, "
+        "\"humidity\": 0, \"humidity_capped\": 0},\n  \"gaps\": []\n}\n")))
         << summary.toStdString();
 
     TStationIdentity station{QStringLiteral("03808"), 50.2, -5.3};

@@ -5,11 +5,13 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
+#include <eccodes.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,4 +176,57 @@ TEST_F(RealFlight, OddStartsAndTheStationsTimeZone)
                 << machine << " " << zone;
         }
     }
+}
+
+// A two-hour flight with the simulator's faults (temperature spikes, pressure
+// jumps, humidities of 0 and 110 %, a signal fade) gives the products of the
+// same flight without them, but for the fade, whose edges the BUFR flags as
+// the beginning and end of missing data.
+TEST_F(RealFlight, ScreeningTakesTheFaultsOut)
+{
+    const QStringList flight{"--frames", "7200", "--start", "2026-12-07T11:00:00"};
+    Simulate("clean.txt", flight);
+    const QJsonObject faults = Simulate("faults.txt", flight + QStringList{"--faults", "1"});
+    const QStringList station{"--latitude", "50.2", "--longitude", "-5.3", "--bufr"};
+    const auto [clean, cleanTemp] = Products("clean.txt", station + QStringList{Path("c.bufr")});
+    const auto [faulty, faultyTemp] = Products("faults.txt", station + QStringList{Path("f.bufr")});
+
+    for (const char *key : {"lifted_index", "showalter_index", "k_index", "total_totals"})
+        EXPECT_NEAR(faulty[key].toDouble(), clean[key].toDouble(), 0.3) << key;
+    const QJsonObject screened = faulty["screened"].toObject();
+    EXPECT_GE(screened["temperature"].toInt(), 10);
+    EXPECT_GE(screened["pressure"].toInt(), 2);
+    EXPECT_EQ(clean["gaps"].toArray().size(), 0);
+    const QJsonArray gaps = faulty["gaps"].toArray();
+    ASSERT_EQ(gaps.size(), 2); // the fade: temperature and humidity
+    // Parts A, B and C as they were; part D gains the fade's edges only.
+    const QList<QByteArray> cleanParts = cleanTemp.split('\n'),
+                            faultyParts = faultyTemp.split('\n');
+    ASSERT_EQ(cleanParts.size(), faultyParts.size());
+    for (int part = 0; part < 6; ++part)
+        EXPECT_EQ(faultyParts[part], cleanParts[part]) << part;
+
+    codes_handle *h = codes_handle_new_from_message_copy(
+        nullptr, ReadFileBytes(Path("f.bufr")).constData(), ReadFileBytes(Path("f.bufr")).size());
+    ASSERT_TRUE(h);
+    ASSERT_EQ(codes_set_long(h, "unpack", 1), 0);
+    size_t size = 0;
+    codes_get_size(h, "extendedVerticalSoundingSignificance", &size);
+    std::vector<long> flags(size), pressures(size);
+    codes_get_long_array(h, "extendedVerticalSoundingSignificance", flags.data(), &size);
+    codes_get_long_array(h, "pressure", pressures.data(), &size);
+    codes_handle_delete(h);
+    // Bits 8 to 11 of 0 08 042 (bit 1 the leftmost of 18).
+    auto pressureWith = [&](long bit) {
+        for (size_t i = 0; i < flags.size(); ++i)
+            if (flags[i] & (1L << (18 - bit)))
+                return pressures[i] / 100.0;
+        return -1.0;
+    };
+    for (const QJsonValue &gap : gaps) {
+        const bool temperature = gap["what"].toString() == QLatin1String("temperature");
+        EXPECT_NEAR(pressureWith(temperature ? 8 : 10), gap["from_hPa"].toDouble(), 0.05);
+        EXPECT_NEAR(pressureWith(temperature ? 9 : 11), gap["to_hPa"].toDouble(), 0.05);
+    }
+    EXPECT_GT(faults["fade"].toObject()["frames_lost"].toInt(), 100);
 }
