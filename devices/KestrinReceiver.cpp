@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 
 QString ExchangeLibraryFileName()
 {
@@ -100,6 +101,7 @@ void TKestrinSlave::ProcessCommands()
             FAcquiring = true;
             if (FConnected)
                 Drain();
+            PostResult(krStarted);
             break;
         case kcStop:
             FAcquiring = false;
@@ -176,11 +178,14 @@ void TKestrinReceiver::SetConfiguration(const TKestrinResult &result)
 
 void TKestrinReceiver::Start()
 {
+    ++FStartsPending;
+    FOn = true;
     PostCommand(TKestrinSlave::kcStart);
 }
 
 void TKestrinReceiver::Stop()
 {
+    FOn = false;
     PostCommand(TKestrinSlave::kcStop);
 }
 
@@ -192,6 +197,9 @@ void TKestrinReceiver::ProcessResults()
     };
     const auto deliver = [&](const TThreadedDeviceMessage &message) {
         switch (message.Code()) {
+        case TKestrinSlave::krStarted:
+            FStartsPending = std::max(0, FStartsPending - 1);
+            break;
         case TKestrinSlave::krRawCharacters:
             if (OnRawCharacters)
                 OnRawCharacters(text(message));

@@ -34,6 +34,7 @@ class TKestrinSlave : public TThreadedDeviceSlave
         krConfigurationReceived = 3,
         krReceiverError = 4,
         krConfigurationSet = 5,
+        krStarted = 6, // a Start is carried out: what the library held before is gone
     };
     static constexpr int MaxFrameLength = TFrameAssembler::MaxFrameLength;
     // At most this many characters are taken from the library in one poll;
@@ -87,6 +88,10 @@ class TKestrinReceiver : public TThreadedDeviceMaster
     void SetConfiguration(const TKestrinResult &result);
     void Start();
     void Stop();
+    // The worker has carried out the last Start (and dropped what the
+    // library held before it), and no Stop has been asked for since: what
+    // the sonde sends from now on is taken.
+    bool Listening() const { return FOn && FStartsPending == 0; }
 
     // Events, raised on the user-interface thread in the order the slave
     // posted them. A handler that keeps a result copies it during the call.
@@ -105,4 +110,6 @@ class TKestrinReceiver : public TThreadedDeviceMaster
 
   private:
     QString FLibraryPath;
+    int FStartsPending = 0; // Starts the worker has not carried out yet
+    bool FOn = false;
 };

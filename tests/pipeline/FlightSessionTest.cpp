@@ -236,6 +236,8 @@ TEST_F(FlightSession, LiveReplayedAndRenderedFlightsGiveTheSameProducts)
     Configure(configuration);
     const QString log = Dir.filePath(QStringLiteral("live.txt"));
     Session->StartRun(log);
+    // Frames that came before the receiver listened are dropped as a backlog.
+    ASSERT_TRUE(WaitFor([&] { return Session->Receiver().Listening(); }));
     QProcess sim;
     sim.start(QStringLiteral(VENTREL_BIN_DIR "/kestrin-sim"),
               {"--port", qEnvironmentVariable("DXSOFTEX_PORT"), "--config", configuration,
