@@ -15,6 +15,9 @@ namespace {
 // one overtook is made anew rather than waited for in vain.
 constexpr int ProductsRetryMilliseconds = 2000;
 constexpr int ProductsPollMilliseconds = 5;
+// How often a live flight's products are made for the automatic delivery:
+// TEMP A and B leave within seconds of the ascent passing 100 hPa.
+constexpr int DeliveryProductsMilliseconds = 2000;
 
 bool HasFiles(const TSoundingProductsPacket &packet, uint8_t request)
 {
@@ -59,6 +62,22 @@ TFlightSession::TFlightSession(const TFlightSessionOptions &options) : FOptions(
     };
     FReceiver = std::make_unique<TKestrinReceiver>(nullptr, FOptions.ReceiverLibraryPath);
     ConnectReceiver();
+    // A program whose outbox cannot be made still runs flights; it says why
+    // it cannot deliver.
+    try {
+        FDelivery = std::make_unique<TFlightDelivery>(
+            FOptions.OutboxFolder.isEmpty() ? TOutbox::DefaultFolder() : FOptions.OutboxFolder,
+            FOptions.DeliveryTiming);
+        FDelivery->OnStateChanged = [this] {
+            if (!FShutDown && OnDeliveryChanged)
+                OnDeliveryChanged();
+        };
+    } catch (const EVentrelError &e) {
+        FDeliveryProblem = QStringLiteral("Reports cannot be delivered: ") + e.Message();
+    }
+    FDeliveryTimer = std::make_unique<QTimer>();
+    QObject::connect(FDeliveryTimer.get(), &QTimer::timeout, [this] { DeliveryTick(); });
+    FDeliveryTimer->start(DeliveryProductsMilliseconds);
 }
 
 TFlightSession::~TFlightSession()
@@ -71,6 +90,8 @@ void TFlightSession::Shutdown()
     if (FShutDown)
         return;
     FShutDown = true;
+    FDeliveryTimer.reset();
+    FDelivery.reset();
     // The receiver first, so that no frame arrives for a thread that is ending.
     FReceiver.reset();
     FGraphThread->OnTargetPainted = nullptr;
@@ -232,6 +253,8 @@ void TFlightSession::ApplyConfiguration()
 void TFlightSession::BeginNewRun()
 {
     FRecording->BeginNewRun(FDataParameters);
+    FLiveFlight = false;
+    FFinalProductsWanted = false;
     // A new flight: its marks go, the data are open again.
     FFlightSettings.Release.reset();
     FFlightSettings.End.reset();
@@ -272,6 +295,7 @@ void TFlightSession::StartRun(const QString &logPath)
         LogHeaderLines(FDataParameters.Configuration(), FDataParameters.LaunchElevation());
     BeginNewRun();
     FRunning = true;
+    FLiveFlight = true;
     StartReceiver();
     FFilePath = logPath;
     FFileManager->NewFile(logPath);
@@ -286,6 +310,8 @@ void TFlightSession::StopRun()
         FRunning = false;
         FFlightSettings.DataEnded = true;
         PostFlightSettings();
+        // The loss of signal ends the ascent: its products go out once more.
+        FFinalProductsWanted = true;
     }
 }
 
@@ -417,6 +443,17 @@ void TFlightSession::AdoptSettings(TLoadedSettings loaded)
     FStation = settings.Station;
     FFlightSettings.Station = settings.Station;
     FFlightSettings.Surface = settings.Surface;
+    // A document without delivery settings leaves the program's as they are.
+    TFlightDeliverySettings delivery{settings.Delivery, settings.Bulletins,
+                                     settings.AutomaticDelivery};
+    if (FDelivery && !delivery.IsEmpty()) {
+        try {
+            SetDeliverySettings(delivery);
+        } catch (const EVentrelError &e) {
+            if (OnFileError)
+                OnFileError(e.Message());
+        }
+    }
     RecordReplay(std::move(loaded.Replay));
 }
 
@@ -441,6 +478,11 @@ TGraphSettings TFlightSession::Settings(TGraphType currentGraph) const
     settings.RecordedLines = RecordedLines();
     settings.Station = FStation;
     settings.Surface = FFlightSettings.Surface;
+    if (FDelivery) {
+        settings.Delivery = FDelivery->Settings().Server;
+        settings.Bulletins = FDelivery->Settings().Origin;
+        settings.AutomaticDelivery = FDelivery->Settings().Automatic;
+    }
     return settings;
 }
 
@@ -459,8 +501,51 @@ void TFlightSession::RequestProducts()
 void TFlightSession::CollectProducts()
 {
     TDataBuffer<TSoundingProductsPacket>::TItems arrived = TakeFromBuffer(FGraphThread->Products());
-    if (!arrived.empty())
-        FNewestProducts = std::shared_ptr<const TSoundingProductsPacket>(std::move(arrived.back()));
+    if (arrived.empty())
+        return;
+    FNewestProducts = std::shared_ptr<const TSoundingProductsPacket>(std::move(arrived.back()));
+    if (FLiveFlight && FDelivery && FNewestProducts->Cycle > FDeliveredCycle) {
+        FDeliveredCycle = FNewestProducts->Cycle;
+        FDelivery->ProductsArrived(FNewestProducts->Products, FStation,
+                                   RunParameters().LaunchElevation());
+    }
+}
+
+void TFlightSession::DeliveryTick()
+{
+    if (!FDelivery || !FDelivery->Settings().Automatic || !FLiveFlight)
+        return;
+    CollectProducts();
+    if (FRunning || FFinalProductsWanted) {
+        FFinalProductsWanted = false;
+        RequestProducts();
+    }
+}
+
+void TFlightSession::SetDeliverySettings(const TFlightDeliverySettings &settings)
+{
+    if (!FDelivery)
+        throw EOutboxError(FDeliveryProblem);
+    FDelivery->SetSettings(settings);
+    if (OnDeliveryChanged)
+        OnDeliveryChanged();
+}
+
+QStringList TFlightSession::SendReports(const std::vector<TFlightReport> &reports)
+{
+    if (!FDelivery)
+        throw EOutboxError(FDeliveryProblem);
+    const std::shared_ptr<const TSoundingProductsPacket> products = CurrentProducts();
+    const QStringList put =
+        FDelivery->Send(products->Products, FStation, RunParameters().LaunchElevation(), reports);
+    if (OnDeliveryChanged)
+        OnDeliveryChanged();
+    return put;
+}
+
+QString TFlightSession::DeliverySummary() const
+{
+    return FDelivery ? FDelivery->Summary() : FDeliveryProblem;
 }
 
 std::shared_ptr<const TSoundingProductsPacket> TFlightSession::TakeProducts()

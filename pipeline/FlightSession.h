@@ -18,6 +18,7 @@
 #include "graphs/StandardGraphParameters.h"
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataParameters.h"
+#include "pipeline/FlightDelivery.h"
 #include "pipeline/GraphCommands.h"
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/PacketSounding.h"
@@ -33,11 +34,16 @@
 #include <memory>
 
 class TGraphThread;
+class QTimer;
 
 struct TFlightSessionOptions
 {
     // The exchange library the receiver loads; empty for the normal one.
     QString ReceiverLibraryPath;
+    // The reports' outbox; empty for the user's (TOutbox::DefaultFolder).
+    QString OutboxFolder = {};
+    // When the upload tries again after a failure.
+    TDeliveryTiming DeliveryTiming = {};
 };
 
 // A run log read and made ready to replay (ReadFlightLog), before anything
@@ -169,6 +175,22 @@ class TFlightSession
     // packets. Waits for them while the event loop turns without user input.
     std::shared_ptr<const TSoundingProductsPacket> CurrentProducts(uint8_t request = prProducts);
 
+    // --- the delivery of the reports ------------------------------------------
+    // Null when the outbox cannot be made (DeliveryProblem says why).
+    const TFlightDelivery *Delivery() const { return FDelivery.get(); }
+    const QString &DeliveryProblem() const { return FDeliveryProblem; }
+    // Keeps the settings, in the outbox and in the settings documents saved
+    // from now on. EOutboxError leaves them as they were.
+    void SetDeliverySettings(const TFlightDeliverySettings &settings);
+    // Puts the bulletins of `reports` made from the products of every frame
+    // so far into the outbox; the labels of those put (none: nothing new).
+    // Raises what TFlightDelivery::Send raises.
+    QStringList SendReports(const std::vector<TFlightReport> &reports);
+    // The delivery's state in one line for the operator.
+    QString DeliverySummary() const;
+    // The delivery's state or settings changed.
+    std::function<void()> OnDeliveryChanged;
+
     // --- events of the devices (raised by them; public for tests) -----------
     void ReceiverRawCharacters(const QString &text);
     void ReceiverConfigurationReceived(const QString &text);
@@ -203,6 +225,7 @@ class TFlightSession
     void CollectProducts();
     void RecordReplay(TReplay replay);
     void PostFlightSettings();
+    void DeliveryTick();
 
     TFlightSessionOptions FOptions;
     std::unique_ptr<TGraphThread> FGraphThread;
@@ -229,6 +252,16 @@ class TFlightSession
     bool FReceiverOn = false;
     bool FShutDown = false;
     uint64_t FReplayCycle = 0;
+
+    std::unique_ptr<TFlightDelivery> FDelivery;
+    QString FDeliveryProblem;
+    std::unique_ptr<QTimer> FDeliveryTimer;
+    // The flight is being received (from Run until the next data set of a
+    // file): its products go to the automatic delivery, the last once more
+    // after the Stop.
+    bool FLiveFlight = false;
+    bool FFinalProductsWanted = false;
+    uint64_t FDeliveredCycle = 0;
 
     std::shared_ptr<const TSoundingProductsPacket> FNewestProducts;
     uint64_t FProductsTaken = 0; // the cycle of the newest handed out by TakeProducts

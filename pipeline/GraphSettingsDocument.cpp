@@ -132,6 +132,7 @@ QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
     SaveStationToXml(settings.Station, root);
     SaveSurfaceObservationToXml(settings.Surface, root);
     SaveDeliveryToXml(settings.Delivery, root);
+    SaveBulletinsToXml(settings.Bulletins, settings.AutomaticDelivery, root);
     QDomElement group = AddChildElement(root, QStringLiteral("DataGroup"));
     for (const QString &line : settings.RecordedLines)
         AddChildElement(group, QStringLiteral("Data"), XmlText(line));
@@ -206,6 +207,7 @@ TGraphSettings ParseGraphSettings(const QByteArray &contents, const QString &fil
     settings.Station = LoadStationFromXml(root.Element());
     settings.Surface = LoadSurfaceObservationFromXml(root.Element());
     settings.Delivery = LoadDeliveryFromXml(root.Element());
+    LoadBulletinsFromXml(root.Element(), settings.Bulletins, settings.AutomaticDelivery);
 
     // A missing group is an empty one; every child is a line, whatever its name.
     const QDomElement group = root.Child(QStringLiteral("DataGroup")).Element();

@@ -13,6 +13,7 @@
 #include "graphs/StandardGraphParameters.h"
 #include "graphs/TimeGraphParameters.h"
 #include "pipeline/DataParameters.h"
+#include "sounding/FlightBulletins.h"
 #include "sounding/StationIdentity.h"
 #include "sounding/SurfaceObservation.h"
 
@@ -38,6 +39,9 @@ struct TGraphSettings
     std::optional<TSurfaceObservation> Surface;
     // Where the reports go; written only when set, like the station.
     TDeliverySettings Delivery;
+    // The bulletins' headings, and whether the reports go out by themselves.
+    TBulletinOrigin Bulletins;
+    bool AutomaticDelivery = false;
 };
 
 // The file's bytes: the line <?xml version="1.0"?>, then the element tree

@@ -157,3 +157,31 @@ TDeliverySettings LoadDeliveryFromXml(const QDomElement &parent)
         delivery.UploadDirectly = reader.Boolean(QStringLiteral("UploadDirectly"));
     return delivery;
 }
+
+void SaveBulletinsToXml(const TBulletinOrigin &origin, bool automatic, QDomElement &parent)
+{
+    if (origin.IsEmpty() && !automatic)
+        return;
+    QDomElement element = AddChildElement(parent, QStringLiteral("Bulletins"));
+    if (!origin.A1A2.isEmpty() || !origin.Ii.isEmpty())
+        AddChildElement(element, QStringLiteral("Heading"), origin.A1A2 + origin.Ii);
+    if (!origin.Centre.isEmpty())
+        AddChildElement(element, QStringLiteral("Centre"), origin.Centre);
+    if (automatic)
+        AddChildElement(element, QStringLiteral("Automatic"), BoolToStr(true));
+}
+
+void LoadBulletinsFromXml(const QDomElement &parent, TBulletinOrigin &origin, bool &automatic)
+{
+    origin = {};
+    automatic = false;
+    const TXmlReader reader = TXmlReader(parent).Child(QStringLiteral("Bulletins"));
+    if (reader.Element().isNull())
+        return;
+    const QString heading = reader.Child(QStringLiteral("Heading")).Element().text().trimmed();
+    origin.A1A2 = heading.left(2);
+    origin.Ii = heading.mid(2);
+    origin.Centre = reader.Child(QStringLiteral("Centre")).Element().text().trimmed();
+    if (!reader.Element().firstChildElement(QStringLiteral("Automatic")).isNull())
+        automatic = reader.Boolean(QStringLiteral("Automatic"));
+}

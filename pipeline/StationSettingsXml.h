@@ -3,6 +3,7 @@
 // reports are delivered: written only when set, so that documents without
 // them stay as they were.
 #include "devices/DeliverySettings.h"
+#include "sounding/FlightBulletins.h"
 #include "sounding/StationIdentity.h"
 #include "sounding/SurfaceObservation.h"
 
@@ -39,3 +40,12 @@ void SaveDeliveryToXml(const TDeliverySettings &delivery, QDomElement &parent);
 // written (the document may come from another machine):
 // DeliverySettingsProblems tells what is wrong with them here.
 TDeliverySettings LoadDeliveryFromXml(const QDomElement &parent);
+
+// Adds a "Bulletins" element to `parent` holding "Heading" (A1A2ii),
+// "Centre" and "Automatic" (automatic delivery, only when on), each only
+// when set; nothing when none is.
+void SaveBulletinsToXml(const TBulletinOrigin &origin, bool automatic, QDomElement &parent);
+// What `parent`'s "Bulletins" element holds; empty and off without one.
+// Values are taken as written (BulletinOriginProblems tells what is wrong
+// with them); EConvertError for "Automatic" that is not a boolean.
+void LoadBulletinsFromXml(const QDomElement &parent, TBulletinOrigin &origin, bool &automatic);

@@ -1,8 +1,8 @@
 // The delivery against Debian's OpenSSH server, started by each test on a
 // loopback port: what arrives, under which name, how often, and what is
 // marked sent.
-#include "SftpTestServer.h"
 #include "devices/DeliveryManager.h"
+#include "support/SftpTestServer.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -255,6 +255,13 @@ TEST(GraphSettingsDocument, DeliverySettings)
     const QByteArray partial = GraphSettingsToBytes(settings);
     EXPECT_FALSE(partial.contains("<Port>") || partial.contains("<User>"));
     EXPECT_EQ(ParseGraphSettings(partial, QStringLiteral("s.xml")).Delivery, settings.Delivery);
+    EXPECT_FALSE(partial.contains("Bulletins"));
+    settings.Bulletins = {QStringLiteral("UK"), QStringLiteral("01"), QStringLiteral("EGRR")};
+    settings.AutomaticDelivery = true;
+    const TGraphSettings headed =
+        ParseGraphSettings(GraphSettingsToBytes(settings), QStringLiteral("s.xml"));
+    EXPECT_EQ(headed.Bulletins, settings.Bulletins);
+    EXPECT_TRUE(headed.AutomaticDelivery);
 
     for (const char *port : {"<Port>0</Port>", "<Port>x</Port>"}) {
         QByteArray broken = delivering;
