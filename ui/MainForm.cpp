@@ -327,13 +327,14 @@ void TfrmMain::FormCreate()
     // 3. The flight: its graph thread with the three screen images, the run
     // log writer and the receiver; the series pages' initial settings in the
     // graph parameters.
-    FSession =
-        std::make_unique<TFlightSession>(TFlightSessionOptions{FOptions.ReceiverLibraryPath});
+    FSession = std::make_unique<TFlightSession>(
+        TFlightSessionOptions{FOptions.ReceiverLibraryPath, FOptions.OutboxFolder});
     for (TGraphType type : {gtStandard, gtSkewT, gtTime})
         FSession->GraphThread().SetGraphTarget(type, &GraphImage(type).Picture());
     FSession->GraphThread().OnTargetPainted = [this](TGraphType type) {
         GraphImage(type).PictureChanged();
     };
+    ConnectDelivery();
     ConnectSeriesPages();
     TStandardGraphParameters standard = FSession->StandardParameters();
     TTimeGraphParameters time = FSession->TimeParameters();

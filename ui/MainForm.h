@@ -57,6 +57,8 @@ struct TMainFormOptions
 {
     // The exchange library the receiver loads; empty for the normal one.
     QString ReceiverLibraryPath;
+    // The reports' outbox; empty for the user's.
+    QString OutboxFolder = {};
 };
 
 // Where a dialog of `size` opened at `position` (screen coordinates) is
@@ -185,6 +187,10 @@ class TfrmMain : public QMainWindow
     // frame from now on, the ascent ends with the last frame until now.
     void ReleaseClick();
     void EndOfAscentClick();
+    // Put TEMP A and B, or C, D and the BUFR, into the outbox now; an
+    // information box says what went, or why nothing did.
+    void SendFirstClick();
+    void SendRestClick();
     // Asks for a printer and prints the bitmap on one page; cancelled, the
     // bitmap is dropped.
     void PrintImage(std::unique_ptr<TPrintImage> image);
@@ -260,6 +266,8 @@ class TfrmMain : public QMainWindow
     // edit of a row starts from there.
     void ShowSeriesSettings();
     void ConnectSoundingProducts();
+    // The delivery's settings and state in the Sounding Products window.
+    void ConnectDelivery();
     // Has the data list take the rows of a load as soon as the graph thread
     // has made them.
     void ListLoadedRows();

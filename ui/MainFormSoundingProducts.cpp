@@ -3,6 +3,7 @@
 #include "ui/MainForm.h"
 
 #include "foundation/CustomUtilities.h"
+#include "pipeline/FlightSession.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/ProcessedDataExport.h"
 #include "sounding/SoundingBufr.h"
@@ -15,8 +16,20 @@
 #include "ui/SoundingProductsForm.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
+
+void SendNow(TFlightSession &session, QWidget *parent, const std::vector<TFlightReport> &reports)
+{
+    const QStringList put = session.SendReports(reports);
+    ModalInteraction().ShowInformation(
+        put.isEmpty()
+            ? QStringLiteral("Nothing new to send: these reports are in the outbox "
+                             "already as they stand.")
+            : QStringLiteral("Put into the outbox: %1.").arg(put.join(QStringLiteral(", "))),
+        parent);
+}
 
 const QString JsonFilter = QStringLiteral("JSON files (*.json)|*.JSON");
 const QString BufrFilter = QStringLiteral("BUFR files (*.bufr)|*.BUFR");
@@ -36,6 +49,9 @@ void TfrmMain::ConnectSoundingProducts()
         [this](const std::optional<TSurfaceObservation> &observation) {
             FSession->SetSurfaceObservation(observation);
         };
+    FSoundingProducts->OnDeliveryChanged = [this](const TFlightDeliverySettings &settings) {
+        Guarded([&] { FSession->SetDeliverySettings(settings); });
+    };
     auto guarded = [this](void (TfrmMain::*handler)()) {
         return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
     };
@@ -47,6 +63,10 @@ void TfrmMain::ConnectSoundingProducts()
             guarded(&TfrmMain::SaveTempClick));
     connect(&FSoundingProducts->btnSaveBufr(), &QPushButton::clicked, this,
             guarded(&TfrmMain::SaveBufrClick));
+    connect(&FSoundingProducts->btnSendFirst(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SendFirstClick));
+    connect(&FSoundingProducts->btnSendRest(), &QPushButton::clicked, this,
+            guarded(&TfrmMain::SendRestClick));
     connect(&FMainControl->fraRun().btnProducts(), &QPushButton::clicked, this,
             guarded(&TfrmMain::ShowSoundingProducts));
     for (QPushButton *button :
@@ -57,6 +77,19 @@ void TfrmMain::ConnectSoundingProducts()
         connect(button, &QPushButton::clicked, this, guarded(&TfrmMain::EndOfAscentClick));
     connect(&FFileButtons->btnSoundingProducts(), &QPushButton::clicked, this,
             guarded(&TfrmMain::ShowSoundingProducts));
+}
+
+void TfrmMain::ConnectDelivery()
+{
+    FSession->OnDeliveryChanged = [this] {
+        if (FSession->Delivery())
+            FSoundingProducts->ShowDeliverySettings(FSession->Delivery()->Settings());
+        FSoundingProducts->ShowDeliveryState(FSession->DeliverySummary());
+    };
+    // The state's "next try in 30 s" counts down while the window is shown.
+    connect(&FSoundingProducts->tmrRefresh(), &QTimer::timeout, this,
+            [this] { FSession->OnDeliveryChanged(); });
+    FSession->OnDeliveryChanged();
 }
 
 void TfrmMain::SetStation(const TStationIdentity &station)
@@ -81,6 +114,16 @@ void TfrmMain::ReleaseClick()
 void TfrmMain::EndOfAscentClick()
 {
     FSession->MarkEndOfAscent(DateTimeToDays(FClock()));
+}
+
+void TfrmMain::SendFirstClick()
+{
+    SendNow(*FSession, FSoundingProducts, {frTempA, frTempB});
+}
+
+void TfrmMain::SendRestClick()
+{
+    SendNow(*FSession, FSoundingProducts, {frTempC, frTempD, frBufr});
 }
 
 std::shared_ptr<const TSoundingProductsPacket> TfrmMain::ProductsToSave(uint8_t request)

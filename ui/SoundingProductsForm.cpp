@@ -6,6 +6,7 @@
 #include "ui/FrameSupport.h"
 #include "ui/ModalInteraction.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -52,6 +53,7 @@ TfrmSoundingProducts::TfrmSoundingProducts(QWidget *parent) : QWidget(parent, Qt
     connect(FSetStation, &QPushButton::clicked, this, &TfrmSoundingProducts::btnSetStationClick);
     connect(FSetObservation, &QPushButton::clicked, this,
             &TfrmSoundingProducts::btnSetObservationClick);
+    connect(FSetDelivery, &QPushButton::clicked, this, &TfrmSoundingProducts::btnSetDeliveryClick);
     ShowProducts(TSoundingProducts{});
 }
 
@@ -190,6 +192,54 @@ void TfrmSoundingProducts::BuildControls()
     FBufr->setObjectName(QStringLiteral("lblBufr"));
     FBufr->setWordWrap(true);
 
+    FHost = edit("edtHost");
+    FPort = edit("edtPort");
+    FPort->setPlaceholderText(QStringLiteral("22"));
+    FUser = edit("edtUser");
+    FKeyFile = edit("edtKeyFile");
+    FRemoteFolder = edit("edtRemoteFolder");
+    FRemoteFolder->setPlaceholderText(QStringLiteral("/incoming"));
+    FKnownHosts = edit("edtKnownHosts");
+    FHeading = edit("edtHeading");
+    FHeading->setPlaceholderText(QStringLiteral("A1A2ii"));
+    FCentre = edit("edtCentre");
+    FCentre->setPlaceholderText(QStringLiteral("CCCC"));
+    FObjectStore = new QCheckBox(QStringLiteral("WIS 2.0 node (wis2box): BUFR only"), this);
+    FObjectStore->setObjectName(QStringLiteral("chkObjectStore"));
+    FAutomatic = new QCheckBox(QStringLiteral("Send automatically"), this);
+    FAutomatic->setObjectName(QStringLiteral("chkAutomatic"));
+    FSetDelivery = new QPushButton(QStringLiteral("Set Delivery"), this);
+    FSetDelivery->setObjectName(QStringLiteral("btnSetDelivery"));
+    FSendFirst = new QPushButton(QStringLiteral("Send TEMP A, B"), this);
+    FSendFirst->setObjectName(QStringLiteral("btnSendFirst"));
+    FSendRest = new QPushButton(QStringLiteral("Send TEMP C, D, BUFR"), this);
+    FSendRest->setObjectName(QStringLiteral("btnSendRest"));
+    FDelivery = new QLabel(this);
+    FDelivery->setObjectName(QStringLiteral("lblDelivery"));
+    FDelivery->setWordWrap(true);
+    auto *deliveryGroup = new QGroupBox(QStringLiteral("Delivery (SFTP)"), this);
+    auto *deliveryGrid = new QGridLayout(deliveryGroup);
+    const std::pair<const char *, QWidget *> fields[] = {{"Server:", FHost},
+                                                         {"Port:", FPort},
+                                                         {"User:", FUser},
+                                                         {"Private key file:", FKeyFile},
+                                                         {"Remote folder:", FRemoteFolder},
+                                                         {"Known hosts file:", FKnownHosts},
+                                                         {"Heading (A1A2ii):", FHeading},
+                                                         {"Centre (CCCC):", FCentre},
+                                                         {"", FObjectStore},
+                                                         {"", FAutomatic}};
+    for (int i = 0; i < int(std::size(fields)); ++i) {
+        deliveryGrid->addWidget(new QLabel(QLatin1String(fields[i].first), deliveryGroup), i / 2,
+                                (i % 2) * 2);
+        deliveryGrid->addWidget(fields[i].second, i / 2, (i % 2) * 2 + 1);
+    }
+    auto *deliveryButtons = new QHBoxLayout;
+    deliveryButtons->addWidget(FDelivery, 1);
+    for (QPushButton *button : {FSetDelivery, FSendFirst, FSendRest})
+        deliveryButtons->addWidget(button);
+    deliveryGrid->addLayout(deliveryButtons, int(std::size(fields) + 1) / 2, 0, 1, 4);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addLayout(marks);
@@ -207,7 +257,8 @@ void TfrmSoundingProducts::BuildControls()
     layout->addWidget(FTemp);
     layout->addWidget(FBufr);
     layout->addLayout(buttons);
-    resize(760, 940);
+    layout->addWidget(deliveryGroup);
+    resize(760, 1080);
 }
 
 QLabel &TfrmSoundingProducts::Figure(const QString &caption)
@@ -280,6 +331,62 @@ void TfrmSoundingProducts::btnSetStationClick()
     }
     if (OnStationChanged)
         OnStationChanged(station);
+}
+
+void TfrmSoundingProducts::ShowDeliverySettings(const TFlightDeliverySettings &settings)
+{
+    if (FShownDelivery == settings)
+        return;
+    FShownDelivery = settings;
+    const TDeliverySettings &server = settings.Server;
+    FHost->setText(server.Host);
+    FPort->setText(server.Port == 22 ? QString() : QString::number(server.Port));
+    FUser->setText(server.User);
+    FKeyFile->setText(server.PrivateKeyFile);
+    FRemoteFolder->setText(server.RemoteFolder);
+    FKnownHosts->setText(server.KnownHostsFile);
+    FHeading->setText(settings.Origin.A1A2 + settings.Origin.Ii);
+    FCentre->setText(settings.Origin.Centre);
+    FObjectStore->setChecked(server.UploadDirectly);
+    FAutomatic->setChecked(settings.Automatic);
+    SetEditColor(*FPort, Qt::white);
+}
+
+void TfrmSoundingProducts::ShowDeliveryState(const QString &summary)
+{
+    FDelivery->setText(summary);
+}
+
+void TfrmSoundingProducts::btnSetDeliveryClick()
+{
+    TFlightDeliverySettings settings;
+    TDeliverySettings &server = settings.Server;
+    server.Host = FHost->text().trimmed();
+    server.User = FUser->text().trimmed();
+    server.PrivateKeyFile = FKeyFile->text().trimmed();
+    server.RemoteFolder = FRemoteFolder->text().trimmed();
+    server.KnownHostsFile = FKnownHosts->text().trimmed();
+    server.UploadDirectly = FObjectStore->isChecked();
+    const QString heading = FHeading->text().trimmed().toUpper();
+    settings.Origin = {heading.left(2), heading.mid(2), FCentre->text().trimmed().toUpper()};
+    settings.Automatic = FAutomatic->isChecked();
+    QStringList problems;
+    SetEditColor(*FPort, Qt::white);
+    if (const QString port = FPort->text().trimmed(); !port.isEmpty()) {
+        bool ok = false;
+        server.Port = port.toInt(&ok);
+        if (!ok || server.Port < 1 || server.Port > 65535) {
+            SetEditColor(*FPort, Qt::red);
+            problems << QStringLiteral("The port must be a number from 1 to 65535");
+        }
+    }
+    problems << FlightDeliveryProblems(settings);
+    if (!problems.isEmpty()) {
+        ModalInteraction().ShowError(problems.join(QLatin1Char('\n')), this);
+        return;
+    }
+    if (OnDeliveryChanged)
+        OnDeliveryChanged(settings);
 }
 
 void TfrmSoundingProducts::ShowSurfaceObservation(

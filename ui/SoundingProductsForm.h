@@ -9,6 +9,7 @@
 // The window computes nothing itself: once a second, while it is shown, it
 // asks for the products (the graph thread makes them from the packets it has
 // processed) and shows the newest that arrived. Saving is the owner's.
+#include "pipeline/FlightDelivery.h"
 #include "pipeline/PacketSounding.h"
 #include "sounding/SoundingProducts.h"
 #include "sounding/StationIdentity.h"
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -74,6 +76,22 @@ class TfrmSoundingProducts : public QWidget
     QPushButton &btnSaveTemp() { return *FSaveTemp; }
     QPushButton &btnSaveBufr() { return *FSaveBufr; }
     QTimer &tmrRefresh() { return *FRefresh; }
+    // Where the reports are delivered, their headings, and the delivery's
+    // state in one line.
+    QLineEdit &edtHost() { return *FHost; }
+    QLineEdit &edtPort() { return *FPort; }
+    QLineEdit &edtUser() { return *FUser; }
+    QLineEdit &edtKeyFile() { return *FKeyFile; }
+    QLineEdit &edtRemoteFolder() { return *FRemoteFolder; }
+    QLineEdit &edtKnownHosts() { return *FKnownHosts; }
+    QLineEdit &edtHeading() { return *FHeading; }
+    QLineEdit &edtCentre() { return *FCentre; }
+    QCheckBox &chkObjectStore() { return *FObjectStore; }
+    QCheckBox &chkAutomatic() { return *FAutomatic; }
+    QPushButton &btnSetDelivery() { return *FSetDelivery; }
+    QPushButton &btnSendFirst() { return *FSendFirst; }
+    QPushButton &btnSendRest() { return *FSendRest; }
+    QLabel &lblDelivery() { return *FDelivery; }
 
     // Fills the station fields, and shows the station height (the launch
     // elevation, metres).
@@ -91,6 +109,13 @@ class TfrmSoundingProducts : public QWidget
     // OnSurfaceObservationChanged.
     void btnSetObservationClick();
     void ShowProducts(const TSoundingProducts &products);
+    // Fills the delivery fields, unless these settings are shown already
+    // (what the operator is typing stays).
+    void ShowDeliverySettings(const TFlightDeliverySettings &settings);
+    void ShowDeliveryState(const QString &summary);
+    // Reads the delivery fields; every problem goes into one error box, and
+    // only settings without problems are passed on to OnDeliveryChanged.
+    void btnSetDeliveryClick();
     // Shows the newest products that arrived and asks for the next.
     void tmrRefreshTimer();
 
@@ -98,6 +123,7 @@ class TfrmSoundingProducts : public QWidget
     std::function<void(const TStationIdentity &station)> OnStationChanged;
     std::function<void(const std::optional<TSurfaceObservation> &observation)>
         OnSurfaceObservationChanged;
+    std::function<void(const TFlightDeliverySettings &settings)> OnDeliveryChanged;
     std::function<void()> RequestProducts;
     std::function<std::shared_ptr<const TSoundingProductsPacket>()> TakeProducts;
 
@@ -138,6 +164,21 @@ class TfrmSoundingProducts : public QWidget
     QLabel *FBufr = nullptr;
     QPushButton *FSaveTemp = nullptr;
     QPushButton *FSaveBufr = nullptr;
+    QLineEdit *FHost = nullptr;
+    QLineEdit *FPort = nullptr;
+    QLineEdit *FUser = nullptr;
+    QLineEdit *FKeyFile = nullptr;
+    QLineEdit *FRemoteFolder = nullptr;
+    QLineEdit *FKnownHosts = nullptr;
+    QLineEdit *FHeading = nullptr;
+    QLineEdit *FCentre = nullptr;
+    QCheckBox *FObjectStore = nullptr;
+    QCheckBox *FAutomatic = nullptr;
+    QPushButton *FSetDelivery = nullptr;
+    QPushButton *FSendFirst = nullptr;
+    QPushButton *FSendRest = nullptr;
+    QLabel *FDelivery = nullptr;
+    std::optional<TFlightDeliverySettings> FShownDelivery;
     TStationIdentity FShownStation;
     QTimer *FRefresh = nullptr;
 };
