@@ -230,3 +230,29 @@ TEST_F(RealFlight, ScreeningTakesTheFaultsOut)
     }
     EXPECT_GT(faults["fade"].toObject()["frames_lost"].toInt(), 100);
 }
+
+// --bulletins: each report in its bulletin under its WMO name, the BUFR's
+// message the --bufr file's, the sequence numbers in order.
+TEST_F(RealFlight, BulletinsOfARenderedFlight)
+{
+    Simulate(QStringLiteral("f.txt"), {"--frames", "700", "--step", "10", "--burst", "30000"});
+    const TProgram render =
+        RunProgram(QStringLiteral("ventrel-render"),
+                   {Path("f.txt"), "--temp", Path("t"), "--bufr", Path("b"), "--station", "03808",
+                    "--latitude", "50.2", "--longitude", "-5.3", "--bulletins", Path("out"),
+                    "--heading", "UK01", "--centre", "EGRR"});
+    ASSERT_EQ(render.ExitCode, 0) << render.Errors.toStdString();
+    const QStringList files = QDir(Path("out")).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 5) << files.join(' ').toStdString();
+    const char *const t1t2[] = {"IUSA01", "UEUK01", "UKUK01", "ULUK01", "USUK01"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(files[i].startsWith(QStringLiteral("A_%1EGRR").arg(QLatin1String(t1t2[i]))))
+            << files[i].toStdString();
+        EXPECT_TRUE(files[i].endsWith(i == 0 ? QStringLiteral(".bin") : QStringLiteral(".txt")));
+        const QByteArray bytes = ReadFileBytes(QDir(Path("out")).filePath(files[i]));
+        EXPECT_TRUE(bytes.startsWith("\x01\r\r\n00")) << files[i].toStdString();
+        EXPECT_TRUE(bytes.endsWith("\r\r\n\x03"));
+    }
+    EXPECT_TRUE(
+        ReadFileBytes(QDir(Path("out")).filePath(files[0])).contains(ReadFileBytes(Path("b"))));
+}

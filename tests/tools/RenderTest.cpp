@@ -256,6 +256,12 @@ TEST(VentrelRender, BadInputWritesNothing)
          "ventrel-render: --temp needs a station number (--station)"},
         {QStringList{goodLog, "--bufr", dir.filePath("b.bufr"), "--station", "03808"} + outputs,
          "ventrel-render: --bufr needs a latitude and a longitude (--latitude, --longitude)"},
+        {QStringList{goodLog, "--bulletins", dir.filePath("out"), "--heading", "UK01", "--centre",
+                     "EGRR"} +
+             outputs,
+         "ventrel-render: --bulletins makes the bulletins of the reports asked for"},
+        {QStringList{goodLog, "--heading", "UK01"} + outputs,
+         "ventrel-render: --heading and --centre go with --bulletins"},
     };
     for (const auto &c : cases) {
         const TRun run = Render(c.Arguments);

@@ -11,6 +11,7 @@
 #include "foundation/CustomUtilities.h"
 #include "graphs/GraphKindLayout.h"
 #include "pipeline/Graph.h"
+#include "sounding/FlightBulletins.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -92,6 +93,11 @@ struct TOptions
     // --out-dir form: a non-empty text marks a requested output.
     std::vector<QString> Files;
     TRenderOptions Render;
+    // --bulletins: the folder, and the headings' settings.
+    QString BulletinFolder;
+    TBulletinOrigin Origin;
+    // What the options claimed, for the bulletins' names once they are known.
+    TClaimedFiles Claimed;
 };
 
 const char *const HelpText =
@@ -101,6 +107,7 @@ const char *const HelpText =
     "                      [--station IIiii] [--latitude DEG] [--longitude DEG]\n"
     "                      [--time-zone ZONE] [--surface P,T,RH[,DIR,SPEED]]\n"
     "                      [--release TIME]\n"
+    "                      [--bulletins DIR --heading A1A2ii --centre CCCC]\n"
     "                      [--standard FILE] [--skewt FILE] [--time FILE]\n"
     "                      [--size WIDTHxHEIGHT] [--print] [--feet] [--analysis]\n"
     "       ventrel-render --out-dir DIR [--report] [--save-graphs] [--csv]\n"
@@ -138,6 +145,13 @@ const char *const HelpText =
     "  --bufr FILE         the high-resolution BUFR report (template 3 09 057):\n"
     "                      every level of the ascent and the standard surfaces;\n"
     "                      needs the station number, latitude and longitude\n"
+    "  --bulletins DIR     the reports asked for by --temp and --bufr also as WMO\n"
+    "                      bulletins in DIR, each under its WMO file name\n"
+    "                      (A_USUK01EGRR091200_C_EGRR_20261209120000.txt; the\n"
+    "                      BUFR as .bin): TEMP parts A to D as the flight\n"
+    "                      allows, headings US, UK, UL, UE; the BUFR IUS\n"
+    "  --heading A1A2ii    the bulletins' geographical designator and ii (UK01)\n"
+    "  --centre CCCC       the originating centre's location indicator\n"
     "  --station IIiii     the WMO block and station number (five digits)\n"
     "  --latitude DEG      the launch site's latitude, north positive\n"
     "  --longitude DEG     the launch site's longitude, east positive\n"
@@ -208,6 +222,15 @@ bool IsArchiveForm(const QStringList &arguments)
     return false;
 }
 
+size_t OutputIndex(const QString &option)
+{
+    const std::vector<TOutputKind> &kinds = OutputKinds();
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (kinds[i].Option == option)
+            return i;
+    throw EListIndexError(QStringLiteral("No output ") + option);
+}
+
 TOptions ParseOptions(const QStringList &arguments)
 {
     const bool archive = IsArchiveForm(arguments);
@@ -232,12 +255,17 @@ TOptions ParseOptions(const QStringList &arguments)
     const QCommandLineOption surface(QStringLiteral("surface"), QString(),
                                      QStringLiteral("P,T,RH"));
     const QCommandLineOption release(QStringLiteral("release"), QString(), QStringLiteral("TIME"));
+    const QCommandLineOption bulletins(QStringLiteral("bulletins"), QString(),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption heading(QStringLiteral("heading"), QString(),
+                                     QStringLiteral("A1A2ii"));
+    const QCommandLineOption centre(QStringLiteral("centre"), QString(), QStringLiteral("CCCC"));
     const QCommandLineOption version(QStringLiteral("version"), QString());
     parser.addOption(help);
     for (const QCommandLineOption &option : outputs)
         parser.addOption(option);
     parser.addOptions({outDir, size, print, feet, analysis, station, latitude, longitude, timeZone,
-                       surface, release, version});
+                       surface, release, bulletins, heading, centre, version});
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
@@ -360,13 +388,33 @@ TOptions ParseOptions(const QStringList &arguments)
                                   .arg(text));
         options.Render.Release = DateTimeToDays(time);
     }
+    if (parser.isSet(bulletins) || parser.isSet(heading) || parser.isSet(centre)) {
+        if (archive)
+            throw EUsageError(QStringLiteral("--bulletins is for one INPUT, not for --out-dir"));
+        options.BulletinFolder = single(bulletins, "folder name");
+        if (options.BulletinFolder.isEmpty())
+            throw EUsageError(QStringLiteral("--heading and --centre go with --bulletins"));
+        if (!parser.isSet(heading) || !parser.isSet(centre))
+            throw EUsageError(QStringLiteral("--bulletins needs --heading A1A2ii and --centre "
+                                             "CCCC"));
+        if (!parser.isSet(outputs[OutputIndex(QStringLiteral("temp"))]) &&
+            !parser.isSet(outputs[OutputIndex(QStringLiteral("bufr"))]))
+            throw EUsageError(QStringLiteral("--bulletins makes the bulletins of the reports "
+                                             "asked for: give --temp, --bufr or both"));
+        try {
+            options.Origin =
+                ParseBulletinOrigin(single(heading, "heading"), single(centre, "centre"));
+        } catch (const EBulletinError &e) {
+            throw EUsageError(e.Message());
+        }
+    }
     options.Render.Print = parser.isSet(print);
     options.Render.Feet = parser.isSet(feet);
     options.Render.Analysis = parser.isSet(analysis);
 
     // No output may replace an input, by whatever path it is named: every
     // input is claimed first, and an output that lands on one is refused.
-    TClaimedFiles claimed;
+    TClaimedFiles &claimed = options.Claimed;
     std::map<QString, QString> inputs; // claimant -> the input as given
     for (const QString &input : std::as_const(options.Inputs)) {
         const QString claimant = QStringLiteral("input ") + input;
@@ -430,7 +478,37 @@ StationCheck(const std::vector<const TOutputKind *> &requested)
     };
 }
 
-int RunSingle(const TOptions &options)
+// The bulletins of the reports asked for, as the message switch takes them
+// (first issues), in the folder; refused before anything is written when one
+// would land on an input or another output.
+std::vector<TOutput> MakeBulletins(const TRenderedFlight &flight, TOptions &options)
+{
+    const TSoundingProducts &products = *flight.Products;
+    const TStationIdentity &station = flight.Settings.Station;
+    TBulletinRequest request;
+    for (TFlightReport report : AvailableReports(products, station))
+        if (!options
+                 .Files[OutputIndex(report == frBufr ? QStringLiteral("bufr")
+                                                     : QStringLiteral("temp"))]
+                 .isEmpty())
+            request.Reports.push_back(report);
+    if (request.Reports.empty())
+        throw EUsageError(QStringLiteral("--bulletins: the flight gives none of these reports"));
+    std::vector<TOutput> files;
+    for (const TBulletinFile &bulletin :
+         FlightBulletins(products, station, flight.Settings.DataParameters.LaunchElevation(),
+                         options.Origin, request)) {
+        const QString file = QDir(options.BulletinFolder).filePath(bulletin.FileName);
+        if (const std::optional<QString> other =
+                options.Claimed.Claim(file, QStringLiteral("--bulletins")))
+            throw EUsageError(
+                QStringLiteral("--bulletins would write %1, which %2 names").arg(file, *other));
+        files.push_back({file, bulletin.Bytes});
+    }
+    return files;
+}
+
+int RunSingle(TOptions &options)
 {
     const std::vector<TOutputKind> &kinds = OutputKinds();
     uint8_t needs = 0;
@@ -449,7 +527,15 @@ int RunSingle(const TOptions &options)
     for (size_t i = 0; i < kinds.size(); ++i)
         if (!options.Files[i].isEmpty())
             outputs.emplace_back(&kinds[i], options.Files[i]);
+    std::vector<TOutput> bulletins;
+    if (!options.BulletinFolder.isEmpty())
+        bulletins = MakeBulletins(flight, options);
     MakeAndWriteOutputs(flight, outputs, true);
+    if (!bulletins.empty()) {
+        if (!QDir().mkpath(options.BulletinFolder))
+            throw EFileError(QStringLiteral("Could not create folder ") + options.BulletinFolder);
+        WriteOutputs(bulletins);
+    }
     return 0;
 }
 
@@ -472,7 +558,7 @@ int RunArchive(const TOptions &options)
 
 int Run(const QStringList &arguments)
 {
-    const TOptions options = ParseOptions(arguments);
+    TOptions options = ParseOptions(arguments);
     return options.OutDir.isEmpty() ? RunSingle(options) : RunArchive(options);
 }
 
