@@ -24,6 +24,11 @@ void TFileManager::NewFile(const QString &fileName)
     PostCommand(TFileSlave::fcNewFile, std::make_unique<TStringWrapper>(fileName));
 }
 
+void TFileManager::ContinueFile(const QString &fileName)
+{
+    PostCommand(TFileSlave::fcContinueFile, std::make_unique<TStringWrapper>(fileName));
+}
+
 void TFileManager::WriteLine(const QString &text)
 {
     PostCommand(TFileSlave::fcWriteLine, std::make_unique<TStringWrapper>(text));

@@ -15,6 +15,8 @@ class TFileManager : public TThreadedDeviceMaster
     // Flushes what is pending into the current file, then creates (or
     // empties) the named file; later lines go there.
     void NewFile(const QString &fileName);
+    // As NewFile, but what the file holds stays: later lines go after it.
+    void ContinueFile(const QString &fileName);
     // Queues one line; the line end is added when it is written.
     void WriteLine(const QString &text);
 

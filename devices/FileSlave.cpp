@@ -22,6 +22,9 @@ void TFileSlave::ProcessCommands()
             case fcNewFile:
                 NewFile(text->Value);
                 break;
+            case fcContinueFile:
+                NewFile(text->Value, true);
+                break;
             case fcWriteLine:
                 FPendingLines += EncodeLogLines({text->Value});
                 break;
@@ -34,7 +37,7 @@ void TFileSlave::ProcessCommands()
     Flush();
 }
 
-void TFileSlave::NewFile(const QString &fileName)
+void TFileSlave::NewFile(const QString &fileName, bool keep)
 {
     Flush();
     // Lines written before any file was named stay pending and go here.
@@ -45,7 +48,8 @@ void TFileSlave::NewFile(const QString &fileName)
 
     FFileName = fileName;
     QFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(keep ? QIODevice::WriteOnly | QIODevice::Append
+                        : QIODevice::WriteOnly | QIODevice::Truncate)) {
         PostError(QStringLiteral("Could not open file ") + FFileName);
         return;
     }

@@ -15,7 +15,8 @@ class TFileSlave : public TThreadedDeviceSlave
     enum : int32_t
     {
         fcNewFile = 0,
-        fcWriteLine = 1
+        fcWriteLine = 1,
+        fcContinueFile = 2
     };
     enum : int32_t
     {
@@ -37,7 +38,8 @@ class TFileSlave : public TThreadedDeviceSlave
         QByteArray Data;
     };
 
-    void NewFile(const QString &fileName);
+    // Later lines go to `fileName`, emptied first unless `keep`.
+    void NewFile(const QString &fileName, bool keep = false);
     void Flush();
     // Appends the whole of `pending.Data` in one write and forces it to the
     // disk. On failure the file is cut back to its former size, so a retry
