@@ -4,7 +4,10 @@
 #include "pipeline/GraphThread.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <exception>
 
@@ -90,6 +93,11 @@ void TFlightSession::Shutdown()
     if (FShutDown)
         return;
     FShutDown = true;
+    // A close is as normal an end of a run as a Stop.
+    if (FRunning) {
+        FRunning = false;
+        EndRecording();
+    }
     FDeliveryTimer.reset();
     FDelivery.reset();
     // The receiver first, so that no frame arrives for a thread that is ending.
@@ -293,6 +301,10 @@ void TFlightSession::StartRun(const QString &logPath)
     // starts nothing.
     const QStringList header =
         LogHeaderLines(FDataParameters.Configuration(), FDataParameters.LaunchElevation());
+    // A log that cannot be opened at all is reported by the writer, as ever.
+    if (!FLogLock.Lock(logPath) && TFileLock::IsLockedElsewhere(logPath))
+        throw EFileError(QStringLiteral("%1 is being recorded into by another program")
+                             .arg(QDir::toNativeSeparators(logPath)));
     BeginNewRun();
     FRunning = true;
     FLiveFlight = true;
@@ -301,6 +313,120 @@ void TFlightSession::StartRun(const QString &logPath)
     FFileManager->NewFile(logPath);
     for (const QString &line : header)
         FFileManager->WriteLine(line);
+    WriteMarker();
+}
+
+QString TFlightSession::MarkerFolder() const
+{
+    return FOptions.RunMarkerFolder.isEmpty() ? DefaultRunMarkerFolder() : FOptions.RunMarkerFolder;
+}
+
+void TFlightSession::WriteMarker()
+{
+    TRunMarker marker;
+    marker.LogFile = QFileInfo(FFilePath).absoluteFilePath();
+    marker.Configuration = RunParameters().Configuration().ConfigurationString();
+    marker.LaunchElevation = RunParameters().LaunchElevation();
+    marker.Station = FStation;
+    marker.Surface = FFlightSettings.Surface;
+    marker.Release = FFlightSettings.Release;
+    marker.End = FFlightSettings.End;
+    try {
+        WriteRunMarker(RunMarkerFile(MarkerFolder(), marker.LogFile), marker);
+    } catch (const EVentrelError &e) {
+        // The run goes on; only its continuation after a crash is at stake.
+        if (OnFileError)
+            OnFileError(QStringLiteral("The run cannot be marked for a restart: ") + e.Message());
+    }
+}
+
+// A run ended by the operator or a normal close: nothing is left to continue.
+void TFlightSession::EndRecording()
+{
+    QFile::remove(RunMarkerFile(MarkerFolder(), QFileInfo(FFilePath).absoluteFilePath()));
+    FLogLock.Unlock();
+}
+
+void TFlightSession::ForgetInterruptedRun(const TInterruptedRun &run)
+{
+    QFile::remove(run.MarkerFile);
+}
+
+std::optional<TInterruptedRun> TFlightSession::FindInterruptedRun() const
+{
+    if (FRunning)
+        return std::nullopt;
+    TInterruptedRun run;
+    for (const QFileInfo &file :
+         QDir(MarkerFolder()).entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Time)) {
+        run.MarkerFile = file.filePath();
+        try {
+            run.Marker = ReadRunMarker(run.MarkerFile);
+        } catch (const EVentrelError &e) {
+            run.Problem =
+                QStringLiteral("The mark of an interrupted run cannot be read (%1); it is removed.")
+                    .arg(e.Message());
+            return run;
+        }
+        if (!TFileLock::IsLockedElsewhere(run.Marker.LogFile))
+            break;
+        run.MarkerFile.clear();
+    }
+    if (run.MarkerFile.isEmpty())
+        return std::nullopt;
+    const QString log = QDir::toNativeSeparators(run.Marker.LogFile);
+    if (!QFileInfo(run.Marker.LogFile).isFile()) {
+        run.Problem = QStringLiteral("A run was recording into %1, but that log is gone.").arg(log);
+        return run;
+    }
+    try {
+        const TRunLog contents = ReadRunLog(run.Marker.LogFile);
+        // A last line without its line end is not a frame yet.
+        QFile file(run.Marker.LogFile);
+        const bool partial = file.open(QIODevice::ReadOnly) && file.size() > 0 &&
+                             file.seek(file.size() - 1) && file.read(1) != "\n";
+        run.Frames = contents.DataLines.size() - (partial && !contents.DataLines.isEmpty());
+        if (run.Frames > 0) {
+            TKestrinResult last = contents.Configuration;
+            ParseLogLine(contents.DataLines[run.Frames - 1], last);
+            run.Last = last.Time();
+        }
+    } catch (const EVentrelError &e) {
+        run.Problem = QStringLiteral("A run was recording into %1, but that log cannot be read "
+                                     "(%2).")
+                          .arg(log, e.Message());
+    }
+    return run;
+}
+
+void TFlightSession::ContinueRun(const TRunMarker &marker)
+{
+    if (FRunning)
+        return;
+    if (!FLogLock.Lock(marker.LogFile))
+        throw EFileError(QStringLiteral("%1 is being recorded into by another program, or "
+                                        "cannot be opened")
+                             .arg(QDir::toNativeSeparators(marker.LogFile)));
+    TLoadedLog log;
+    try {
+        CutPartialLastLine(marker.LogFile);
+        log = ReadFlightLog(marker.LogFile);
+    } catch (...) {
+        FLogLock.Unlock();
+        throw;
+    }
+    SetStation(marker.Station);
+    FFlightSettings.Surface = marker.Surface;
+    AdoptLog(std::move(log));
+    // The flight goes on: its marks are the operator's, its data not ended.
+    FFlightSettings.Release = marker.Release;
+    FFlightSettings.End = marker.End;
+    FFlightSettings.DataEnded = false;
+    FRunning = true;
+    FLiveFlight = true;
+    PostFlightSettings();
+    StartReceiver();
+    FFileManager->ContinueFile(FFilePath);
 }
 
 void TFlightSession::StopRun()
@@ -308,6 +434,7 @@ void TFlightSession::StopRun()
     StopReceiver();
     if (FRunning) {
         FRunning = false;
+        EndRecording();
         FFlightSettings.DataEnded = true;
         PostFlightSettings();
         // The loss of signal ends the ascent: its products go out once more.
@@ -318,6 +445,9 @@ void TFlightSession::StopRun()
 void TFlightSession::PostFlightSettings()
 {
     FGraphThread->Commands().PostFlightSettings(FFlightSettings);
+    // What the operator says of a flight being recorded must survive a crash.
+    if (FRunning)
+        WriteMarker();
 }
 
 void TFlightSession::SetSurfaceObservation(const std::optional<TSurfaceObservation> &observation)

@@ -13,6 +13,7 @@
 // report on it.
 #include "devices/FileManager.h"
 #include "devices/KestrinReceiver.h"
+#include "foundation/FileLock.h"
 #include "foundation/LocalDefs.h"
 #include "graphs/SkewTGraphParameters.h"
 #include "graphs/StandardGraphParameters.h"
@@ -23,6 +24,7 @@
 #include "pipeline/GraphSettingsDocument.h"
 #include "pipeline/PacketSounding.h"
 #include "pipeline/RecordingSession.h"
+#include "pipeline/RunMarker.h"
 #include "sounding/StationIdentity.h"
 
 #include <QSize>
@@ -44,6 +46,21 @@ struct TFlightSessionOptions
     QString OutboxFolder = {};
     // When the upload tries again after a failure.
     TDeliveryTiming DeliveryTiming = {};
+    // The folder of the markers of runs in progress, one per log; empty for
+    // the user's (DefaultRunMarkerFolder).
+    QString RunMarkerFolder = {};
+};
+
+// A run that was recording when the program ended without a Stop.
+struct TInterruptedRun
+{
+    QString MarkerFile;
+    TRunMarker Marker;
+    qsizetype Frames = 0;         // the log's whole data lines
+    std::optional<double> Last{}; // the time of the last of them (local, days)
+    // Why it cannot be continued (the marker or the log is broken or gone),
+    // one sentence for the operator; empty when it can.
+    QString Problem{};
 };
 
 // A run log read and made ready to replay (ReadFlightLog), before anything
@@ -147,10 +164,25 @@ class TFlightSession
     bool ApplyTypedConfiguration(const QString &text);
     // Leaves capturing or waiting for the receiver's acknowledgement.
     void CancelConfiguration();
-    // A new data set and recording into `logPath`. Raises before anything
-    // changes for an elevation the log cannot hold. Nothing while running.
+    // A new data set and recording into `logPath`, which the session locks
+    // and a run marker names until the Stop. Raises before anything changes
+    // for an elevation the log cannot hold, or a log that another program
+    // records into. Nothing while running.
     void StartRun(const QString &logPath);
     void StopRun();
+
+    // A run that a marker names and no program ended, the newest first;
+    // none when there is no marker but those of runs that other programs
+    // are recording.
+    std::optional<TInterruptedRun> FindInterruptedRun() const;
+    // Removes the run's marker; its log stays as it is.
+    void ForgetInterruptedRun(const TInterruptedRun &run);
+    // Takes the marker's run up again: its log loaded as Load Log does (a
+    // partial last line cut off first, into LOG.partial), its station,
+    // observation and marks, and recording on into the same log. Raises
+    // EFileError when the log is locked or cannot be read or cut; nothing
+    // is recorded then.
+    void ContinueRun(const TRunMarker &marker);
 
     // --- saved flights --------------------------------------------------------
     // The log's configuration and elevation are adopted (and acknowledged by
@@ -226,6 +258,9 @@ class TFlightSession
     void RecordReplay(TReplay replay);
     void PostFlightSettings();
     void DeliveryTick();
+    QString MarkerFolder() const;
+    void WriteMarker();
+    void EndRecording();
 
     TFlightSessionOptions FOptions;
     std::unique_ptr<TGraphThread> FGraphThread;
@@ -253,6 +288,7 @@ class TFlightSession
     bool FShutDown = false;
     uint64_t FReplayCycle = 0;
 
+    TFileLock FLogLock;
     std::unique_ptr<TFlightDelivery> FDelivery;
     QString FDeliveryProblem;
     std::unique_ptr<QTimer> FDeliveryTimer;
