@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <exception>
 
 namespace {
@@ -60,6 +61,8 @@ int main(int argc, char **argv)
     TfraAboutButton::SetSharedAboutForm(&about);
 
     window.show();
+    // Once the window is up: the question of an interrupted run is its own.
+    QTimer::singleShot(0, &window, [&window] { window.OfferInterruptedRun(); });
     const int result = app.exec();
 
     TfraAboutButton::SetSharedAboutForm(nullptr);

@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -663,6 +664,38 @@ void TfrmMain::StopRun()
 {
     FSession->StopRun();
     ShowRunStopped();
+}
+
+void TfrmMain::OfferInterruptedRun()
+{
+    const std::optional<TInterruptedRun> run = FSession->FindInterruptedRun();
+    if (!run)
+        return;
+    if (!run->Problem.isEmpty()) {
+        FSession->ForgetInterruptedRun(*run);
+        ModalInteraction().ShowInformation(run->Problem, this);
+        return;
+    }
+    const QString question =
+        QStringLiteral("A run was recording into %1 until %2 (%3 frames). Continue this flight?")
+            .arg(QDir::toNativeSeparators(run->Marker.LogFile),
+                 run->Last ? DaysToDateTime(*run->Last).toString(QStringLiteral("HH:mm:ss"))
+                           : QStringLiteral("its start"))
+            .arg(run->Frames);
+    if (!ModalInteraction().Ask(question, this)) {
+        FSession->ForgetInterruptedRun(*run);
+        return;
+    }
+    Guarded([&] {
+        FSession->ContinueRun(run->Marker);
+        SetLogFileName(run->Marker.LogFile);
+        FSoundingProducts->ShowStation(run->Marker.Station, run->Marker.LaunchElevation);
+        FSoundingProducts->ShowSurfaceObservation(run->Marker.Surface);
+        ListLoadedRows();
+        ShowRunControls();
+        FMainControl->fraRun().ledRun().SetState(lsGreen);
+        FMainControl->LockNavigation();
+    });
 }
 
 void TfrmMain::ShowRunStopped()

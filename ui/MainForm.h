@@ -189,6 +189,9 @@ class TfrmMain : public QMainWindow
     void EndOfAscentClick();
     // Put TEMP A and B, or C, D and the BUFR, into the outbox now; an
     // information box says what went, or why nothing did.
+    // At start-up: a run that was recording when the program ended without
+    // a Stop is offered to be continued (Yes: recording on into its log).
+    void OfferInterruptedRun();
     void SendFirstClick();
     void SendRestClick();
     // Asks for a printer and prints the bitmap on one page; cancelled, the

@@ -22,6 +22,11 @@ void TModalInteraction::ShowInformation(const QString &text, QWidget *parent)
     ShowMessage(mkInformation, QString(), text, parent);
 }
 
+bool TModalInteraction::Ask(const QString &text, QWidget *parent)
+{
+    return ShowMessage(mkQuestion, QString(), text, parent);
+}
+
 bool TModalInteraction::Confirm(const QString &text, QWidget *parent)
 {
     return ShowMessage(mkConfirmation, QString(), text, parent);

@@ -12,12 +12,13 @@ class QDialog;
 class QPrinter;
 class QWidget;
 
-// The three kinds of message box the program shows.
+// The kinds of message box the program shows.
 enum TMessageKind : uint8_t
 {
-    mkError = 0,       // error symbol, OK only
-    mkInformation = 1, // plain box, OK only
-    mkConfirmation = 2 // question with Yes and No, No being the default
+    mkError = 0,        // error symbol, OK only
+    mkInformation = 1,  // plain box, OK only
+    mkConfirmation = 2, // question with Yes and No, No being the default
+    mkQuestion = 3      // question with Yes and No, Yes being the default
 };
 
 enum TFileDialogKind : uint8_t
@@ -73,6 +74,8 @@ class TModalInteraction
     void ShowError(const QString &text, QWidget *parent = nullptr);
     void ShowInformation(const QString &text, QWidget *parent = nullptr);
     bool Confirm(const QString &text, QWidget *parent = nullptr);
+    // A question whose default answer is Yes.
+    bool Ask(const QString &text, QWidget *parent = nullptr);
 };
 
 // The installed instance. Until something is installed this is the real Qt

@@ -36,10 +36,11 @@ bool TQtModalInteraction::ShowMessage(TMessageKind kind, const QString &caption,
         box.setStandardButtons(QMessageBox::Ok);
         break;
     case mkConfirmation:
+    case mkQuestion:
         box.setIcon(QMessageBox::Question);
         box.setWindowTitle(caption.isEmpty() ? QStringLiteral("Confirm") : caption);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
+        box.setDefaultButton(kind == mkQuestion ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }

@@ -13,6 +13,7 @@ TInteractionKind MessageKindToInteraction(TMessageKind kind)
     case mkInformation:
         return ikInformation;
     case mkConfirmation:
+    case mkQuestion:
         return ikConfirmation;
     }
     return ikError;
@@ -197,7 +198,7 @@ bool TScriptedInteraction::ShowMessage(TMessageKind kind, const QString &caption
 {
     const std::optional<TAnswer> answer = Take(MessageRequest(kind, caption, text));
     if (!answer)
-        return kind != mkConfirmation;
+        return kind < mkConfirmation;
     if (answer->WhileShown)
         answer->WhileShown();
     return answer->Positive;
@@ -255,7 +256,7 @@ bool TRefusingInteraction::ShowMessage(TMessageKind kind, const QString &caption
                                        const QString &text, QWidget *)
 {
     Refuse(MessageRequest(kind, caption, text));
-    return kind != mkConfirmation;
+    return kind < mkConfirmation;
 }
 
 std::optional<TFileDialogChoice>

@@ -6,6 +6,7 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/WrapperClasses.h"
 #include "pipeline/GraphThread.h"
+#include "pipeline/RunMarker.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestSupport.h"
 #include "ui/DataListView.h"
@@ -494,4 +495,38 @@ TEST_F(MainForm, ClosesWhileTheGraphThreadWaitsForItsCopy)
     ASSERT_TRUE(Window->Session().GraphThread().AwaitingCopy());
     Window.reset();
     SUCCEED();
+}
+
+// At start-up a run left without a Stop is offered once: Yes records on into
+// its log from the run page, with the log in the title; No leaves the log
+// and forgets the run.
+TEST_F(MainForm, AnInterruptedRunIsOfferedAtStartUp)
+{
+    const QString log = Dir.filePath(QStringLiteral("flight.txt"));
+    QProcess sim;
+    sim.start(Simulator, {"--write-log", log, "--frames", "20", "--start", "2026-12-09T11:00:00"});
+    ASSERT_TRUE(sim.waitForFinished(30000));
+    const QString marker = RunMarkerFile(DefaultRunMarkerFolder(), log);
+    for (bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        WriteRunMarker(marker, {log, QStringLiteral("1MR:TPUVVVVF"), 0.0});
+        Script.ExpectConfirmation(yes);
+        Window->OfferInterruptedRun();
+        EXPECT_EQ(Script.Requests().back().Text,
+                  QStringLiteral("A run was recording into %1 until 11:00:19 (20 frames). "
+                                 "Continue this flight?")
+                      .arg(log));
+        EXPECT_EQ(Window->Session().Running(), yes);
+        EXPECT_EQ(QFile::exists(marker), yes);
+    }
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("flight.txt"));
+    EXPECT_EQ(Window->pctlLeft().currentIndex(), 2);
+    EXPECT_EQ(RunLed().State(), lsGreen);
+    Script.ExpectConfirmation(true);
+    Window->StopClick();
+    EXPECT_FALSE(QFile::exists(marker));
+    // Nothing is asked of a program that was stopped normally.
+    const size_t asked = Script.Requests().size();
+    Window->OfferInterruptedRun();
+    EXPECT_EQ(Script.Requests().size(), asked);
 }
