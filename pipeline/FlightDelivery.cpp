@@ -10,6 +10,7 @@
 #include <QFile>
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -26,7 +27,13 @@ struct TIssue
     QString Bbb;  // "" for the first issue
     QString Hash; // SHA-1 of the report's content as issued
 };
-using TLedger = std::map<TFlightReport, TIssue>;
+struct TLedger
+{
+    std::map<TFlightReport, TIssue> Issues;
+    // The automatic deliveries done for the ascent ("first": A and B,
+    // "all"), so that a restarted program does not deliver them again.
+    std::set<QString> Stages;
+};
 
 // Each line "REPORT HASH [BBB]"; a line this program did not write is
 // passed over, so that a damaged ledger at worst issues a report again.
@@ -38,11 +45,13 @@ TLedger ReadLedger(const QString &path)
         return ledger;
     for (const QByteArray &line : file.readAll().split('\n')) {
         const QStringList words = QString::fromLatin1(line).split(QLatin1Char(' '));
+        if (words.size() == 2 && words[0] == QLatin1String("STAGE"))
+            ledger.Stages.insert(words[1]);
         if (words.size() < 2 || words.size() > 3)
             continue;
         for (size_t r = 0; r < FlightReportCount; ++r)
             if (ReportToken(TFlightReport(r)) == words[0])
-                ledger[TFlightReport(r)] = {words.value(2), words[1]};
+                ledger.Issues[TFlightReport(r)] = {words.value(2), words[1]};
     }
     return ledger;
 }
@@ -50,7 +59,9 @@ TLedger ReadLedger(const QString &path)
 void WriteLedger(const QString &path, const TLedger &ledger)
 {
     QByteArray bytes;
-    for (const auto &[report, issue] : ledger)
+    for (const QString &stage : ledger.Stages)
+        bytes += QStringLiteral("STAGE %1\n").arg(stage).toLatin1();
+    for (const auto &[report, issue] : ledger.Issues)
         bytes += (QStringList{ReportToken(report), issue.Hash, issue.Bbb}
                       .join(QLatin1Char(' '))
                       .trimmed() +
@@ -138,6 +149,16 @@ TFlightDelivery::TFlightDelivery(const QString &outboxFolder, TDeliveryTiming ti
 
 TFlightDelivery::~TFlightDelivery() = default;
 
+QString TFlightDelivery::LedgerFile(const TSoundingProducts &products,
+                                    const TStationIdentity &station) const
+{
+    const QString ascents = QDir(FFolder).filePath(QStringLiteral("ascents"));
+    if (!QDir().mkpath(ascents))
+        throw EOutboxError(
+            QStringLiteral("Cannot make the folder %1").arg(QDir::toNativeSeparators(ascents)));
+    return QDir(ascents).filePath(AscentKey(products, station));
+}
+
 QString TFlightDelivery::SettingsFile() const
 {
     return QDir(FFolder).filePath(QStringLiteral("delivery.xml"));
@@ -160,11 +181,7 @@ void TFlightDelivery::SetSettings(const TFlightDeliverySettings &settings)
         OutboxWrite([&] { WriteFileSafely(SettingsFile(), document.toByteArray(1)); });
     }
     FSettings = settings;
-    // What new settings failed to send before is tried again; the ledger
-    // keeps what went out from going twice.
     FAutomaticProblem.clear();
-    FFirstSent.clear();
-    FAllSent.clear();
     FManager->Configure(FSettings.Server);
 }
 
@@ -190,22 +207,18 @@ QStringList TFlightDelivery::Send(const TSoundingProducts &products,
                                  : QStringLiteral("These reports cannot be made from the "
                                                   "flight yet."));
 
-    const QString ascents = QDir(FFolder).filePath(QStringLiteral("ascents"));
-    if (!QDir().mkpath(ascents))
-        throw EOutboxError(
-            QStringLiteral("Cannot make the folder %1").arg(QDir::toNativeSeparators(ascents)));
-    const QString ledgerFile = QDir(ascents).filePath(AscentKey(products, station));
+    const QString ledgerFile = LedgerFile(products, station);
     TLedger ledger = ReadLedger(ledgerFile);
     std::map<TFlightReport, QString> hashes;
     for (TFlightReport report : wanted) {
         const QByteArray content = ReportContent(products, station, stationHeight, report);
         const QString hash = QString::fromLatin1(
             QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex());
-        const auto issued = ledger.find(report);
-        if (issued != ledger.end() && issued->second.Hash == hash)
+        const auto issued = ledger.Issues.find(report);
+        if (issued != ledger.Issues.end() && issued->second.Hash == hash)
             continue;
         request.Corrections[report] =
-            issued == ledger.end() ? QString() : NextCorrection(issued->second.Bbb);
+            issued == ledger.Issues.end() ? QString() : NextCorrection(issued->second.Bbb);
         request.Reports.push_back(report);
         hashes[report] = hash;
     }
@@ -222,7 +235,8 @@ QStringList TFlightDelivery::Send(const TSoundingProducts &products,
     QStringList put;
     for (const TBulletinFile &bulletin : bulletins) {
         FManager->Enqueue(bulletin.FileName, bulletin.Bytes);
-        ledger[bulletin.Report] = {request.Corrections[bulletin.Report], hashes[bulletin.Report]};
+        ledger.Issues[bulletin.Report] = {request.Corrections[bulletin.Report],
+                                          hashes[bulletin.Report]};
         OutboxWrite([&] {
             WriteLedger(ledgerFile, ledger);
             WriteFileSafely(
@@ -239,24 +253,29 @@ void TFlightDelivery::ProductsArrived(const TSoundingProducts &products,
 {
     if (!FSettings.Automatic || FSettings.Server.IsEmpty())
         return;
-    const std::vector<TFlightReport> available = AvailableReports(products, station);
-    if (available.empty())
+    if (AvailableReports(products, station).empty())
         return;
-    const QString key = AscentKey(products, station);
     const bool ended = products.Flight.Termination.has_value();
-    const bool passed100 = products.Passed100hPa();
     try {
-        if (ended && !FAllSent.count(key)) {
+        const QString ledgerFile = LedgerFile(products, station);
+        const std::set<QString> done = ReadLedger(ledgerFile).Stages;
+        const bool first = done.count(QStringLiteral("first")) > 0;
+        QString stage;
+        if (ended && !done.count(QStringLiteral("all"))) {
             std::vector<TFlightReport> rest{frTempC, frTempD, frBufr};
-            if (!FFirstSent.count(key))
+            if (!first)
                 rest.insert(rest.begin(), {frTempA, frTempB});
-            FAllSent.insert(key);
-            FFirstSent.insert(key);
             Send(products, station, stationHeight, rest);
-        } else if (passed100 && !ended && !FFirstSent.count(key)) {
-            FFirstSent.insert(key);
+            stage = QStringLiteral("all");
+        } else if (!ended && products.Passed100hPa() && !first) {
             if (!FSettings.Server.UploadDirectly)
                 Send(products, station, stationHeight, {frTempA, frTempB});
+            stage = QStringLiteral("first");
+        }
+        if (!stage.isEmpty()) {
+            TLedger ledger = ReadLedger(ledgerFile);
+            ledger.Stages.insert(stage);
+            OutboxWrite([&] { WriteLedger(ledgerFile, ledger); });
         }
         FAutomaticProblem.clear();
     } catch (const EVentrelError &e) {

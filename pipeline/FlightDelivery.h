@@ -20,7 +20,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <set>
 #include <vector>
 
 struct TFlightDeliverySettings
@@ -71,8 +70,9 @@ class TFlightDelivery
 
     // Newer products of the flight being received. With automatic delivery
     // on, sends TEMP A and B once the ascent has passed 100 hPa, and what is
-    // left at its termination, each once per ascent in this run. A failure
-    // is kept for the summary, not raised.
+    // left at its termination, each once per ascent, also across restarts.
+    // A failure is kept for the summary, not raised, and tried again with
+    // the next products.
     void ProductsArrived(const TSoundingProducts &products, const TStationIdentity &station,
                          double stationHeight);
 
@@ -86,11 +86,10 @@ class TFlightDelivery
 
   private:
     QString SettingsFile() const;
+    // The ascent's ledger; EOutboxError when its folder cannot be made.
+    QString LedgerFile(const TSoundingProducts &products, const TStationIdentity &station) const;
     TFlightDeliverySettings FSettings;
     QString FFolder;
     std::unique_ptr<TDeliveryManager> FManager;
-    // Ascents whose first or whole automatic delivery happened in this run.
-    std::set<QString> FFirstSent;
-    std::set<QString> FAllSent;
     QString FAutomaticProblem;
 };

@@ -107,6 +107,14 @@ TEST(FlightDelivery, AutomaticDeliveryOfASimulatedFlight)
     TFlightDelivery delivery(outbox);
     EXPECT_EQ(delivery.Send(changed, station, 0.0, {frTempA}), QStringList({"TEMP A CCA"}));
     EXPECT_EQ(delivery.Send(changed, station, 0.0, {frTempA}), QStringList());
+    // A restarted program does not deliver the flight again by itself.
+    auto reports = [&] {
+        return QDir(outbox + QStringLiteral("/pending")).entryList(QDir::Files).size() +
+               QDir(outbox + QStringLiteral("/sent")).entryList(QDir::Files).size();
+    };
+    const qsizetype before = reports();
+    delivery.ProductsArrived(products->Products, station, 0.0);
+    EXPECT_EQ(reports(), before);
 
     // After a restart the same flight, loaded from its log, issues nothing anew.
     session.reset();
