@@ -4,6 +4,7 @@
 // correction, and nothing issued twice after a restart.
 #include "pipeline/FlightSession.h"
 
+#include "foundation/FileTransaction.h"
 #include "support/SftpTestServer.h"
 #include "support/TestSupport.h"
 
@@ -49,20 +50,35 @@ TEST(FlightDelivery, AutomaticDeliveryOfASimulatedFlight)
     session->StartRun(log);
     ASSERT_TRUE(WaitFor([&] { return session->Receiver().Listening(); }));
 
-    // 100 hPa at about frame 330, the burst at 600 and its confirmation a
-    // few frames later: half a minute of flight, ten seconds apart.
+    // The flight in two halves sent one after the other: to 21 km, past
+    // 100 hPa (about frame 330 of the 400), then on to the burst at 30 km
+    // (frame 600) and down.
+    const QString whole = dir.filePath(QStringLiteral("whole.txt"));
     QProcess sim;
     sim.start(QStringLiteral(VENTREL_BIN_DIR "/kestrin-sim"),
-              {"--port", QString::number(port), "--config", configuration, "--config-repeat", "0",
-               "--frames", "700", "--rate", "25", "--step", "10", "--burst", "30000"});
-    ASSERT_TRUE(sim.waitForStarted(10000));
+              {"--write-log", whole, "--config", configuration, "--frames", "700", "--step", "10",
+               "--burst", "30000"});
+    ASSERT_TRUE(sim.waitForFinished(30000));
+    const QList<QByteArray> lines = ReadFileBytes(whole).split('\n');
+    auto half = [&](const QString &name, qsizetype from, qsizetype to) {
+        QByteArray bytes;
+        for (qsizetype i = 0; i < lines.size() - 1; ++i)
+            if (i < 4 || (i >= from && i < to))
+                bytes += lines[i] + '\n';
+        WriteFileSafely(dir.filePath(name), bytes);
+        sim.start(QStringLiteral(VENTREL_BIN_DIR "/kestrin-sim"),
+                  {"--port", QString::number(port), "--replay", dir.filePath(name),
+                   "--config-repeat", "0", "--rate", "100"});
+        ASSERT_TRUE(sim.waitForFinished(60000));
+    };
+    half(QStringLiteral("first.txt"), 4, 404);
     ASSERT_TRUE(WaitFor([&] { return Arrived(server).size() >= 2; }, 60s));
     EXPECT_EQ(Arrived(server, "USUK01EGRR").size() + Arrived(server, "UKUK01EGRR").size(), 2)
         << Arrived(server).join(' ').toStdString();
-    EXPECT_LT(session->RecordedLines().size(), 600) << "A and B came only after the burst";
 
-    // The server goes away before the burst: C, D and the BUFR wait.
+    // The server goes away, then the burst comes: C, D and the BUFR wait.
     server.Stop();
+    half(QStringLiteral("second.txt"), 404, lines.size());
     auto waiting = [&] {
         int n = 0;
         for (const TDeliveryFileState &file : session->Delivery()->State().Files)
@@ -88,7 +104,7 @@ TEST(FlightDelivery, AutomaticDeliveryOfASimulatedFlight)
         EXPECT_EQ(ReadFileBytes(QDir(server.Folder()).filePath(name)),
                   ReadFileBytes(QDir(outbox).filePath(QStringLiteral("sent/") + name)));
     }
-    sim.waitForFinished(60000);
+    EXPECT_EQ(session->RecordedLines().size(), 700);
     session->StopRun();
 
     // The BUFR bulletin carries the report of the flight as it ended.
