@@ -6,7 +6,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDomDocument>
 #include <QFile>
 #include <algorithm>
 #include <map>
@@ -127,15 +126,11 @@ TFlightDelivery::TFlightDelivery(const QString &outboxFolder, TDeliveryTiming ti
         if (OnStateChanged)
             OnStateChanged();
     };
-    QFile file(SettingsFile());
-    if (!file.exists())
+    if (!QFile::exists(SettingsFile()))
         return;
     try {
-        QDomDocument document;
-        if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20 ||
-            !document.setContent(file.readAll()) ||
-            document.documentElement().tagName() != SettingsRoot)
-            throw EConvertError(QStringLiteral("it is not a delivery settings file"));
+        const QDomDocument document = ReadOwnDocument(SettingsFile(), SettingsRoot,
+                                                      QStringLiteral("a delivery settings file"));
         TFlightDeliverySettings settings;
         settings.Server = LoadDeliveryFromXml(document.documentElement());
         LoadBulletinsFromXml(document.documentElement(), settings.Origin, settings.Automatic);
@@ -171,11 +166,8 @@ void TFlightDelivery::SetSettings(const TFlightDeliverySettings &settings)
             throw EOutboxError(
                 QStringLiteral("Cannot remove %1").arg(QDir::toNativeSeparators(SettingsFile())));
     } else {
-        QDomDocument document;
-        document.appendChild(document.createProcessingInstruction(
-            QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
-        QDomElement root = document.createElement(SettingsRoot);
-        document.appendChild(root);
+        QDomDocument document = NewOwnDocument(SettingsRoot);
+        QDomElement root = document.documentElement();
         SaveDeliveryToXml(settings.Server, root);
         SaveBulletinsToXml(settings.Origin, settings.Automatic, root);
         OutboxWrite([&] { WriteFileSafely(SettingsFile(), document.toByteArray(1)); });

@@ -47,8 +47,9 @@ QString XmlText(const QString &text)
     return safe;
 }
 
-// How deep the elements of an XML text nest, counted only up to `limit` + 1:
-// markup is skipped as the parser would skip it (declarations, comments,
+} // namespace
+
+// Markup is skipped as the parser would skip it (declarations, comments,
 // character data sections, quoted attribute values). A broken text is left
 // for the parser to report.
 int ElementDepth(QStringView text, int limit)
@@ -108,8 +109,6 @@ int ElementDepth(QStringView text, int limit)
     }
     return deepest;
 }
-
-} // namespace
 
 QByteArray GraphSettingsToBytes(const TGraphSettings &settings)
 {

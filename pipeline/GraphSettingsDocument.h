@@ -54,6 +54,9 @@ void WriteGraphSettings(const QString &fileName, const TGraphSettings &settings)
 // The deepest nesting of elements a document may have; its own elements nest
 // 8 deep.
 constexpr int MaxSettingsDepth = 32;
+// How deep the elements of an XML text nest, counted only up to `limit` + 1,
+// without parsing it: the parser's time grows with the square of the nesting.
+int ElementDepth(QStringView text, int limit);
 
 // Reads a document (UTF-16 by its byte-order mark, otherwise the 8-bit code
 // page). A document nested deeper than MaxSettingsDepth is refused before it

@@ -8,7 +8,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -34,11 +33,8 @@ QString RunMarkerFile(const QString &folder, const QString &logFile)
 
 void WriteRunMarker(const QString &fileName, const TRunMarker &marker)
 {
-    QDomDocument document;
-    document.appendChild(document.createProcessingInstruction(
-        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
-    QDomElement root = document.createElement(Root);
-    document.appendChild(root);
+    QDomDocument document = NewOwnDocument(Root);
+    QDomElement root = document.documentElement();
     AddChildElement(root, QStringLiteral("LogFile"), marker.LogFile);
     AddChildElement(root, QStringLiteral("Configuration"), marker.Configuration);
     AddXmlDouble(root, QStringLiteral("LaunchElevation"), marker.LaunchElevation);
@@ -54,14 +50,7 @@ void WriteRunMarker(const QString &fileName, const TRunMarker &marker)
 
 TRunMarker ReadRunMarker(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Could not open file ") + fileName);
-    QDomDocument document;
-    // A marker is small: anything large is not one.
-    if (file.size() > 1 << 20 || !document.setContent(file.readAll()) ||
-        document.documentElement().tagName() != Root)
-        throw EConvertError(fileName + QStringLiteral(" is not a run marker"));
+    const QDomDocument document = ReadOwnDocument(fileName, Root, QStringLiteral("a run marker"));
     const TXmlReader root(document.documentElement());
     TRunMarker marker;
     marker.LogFile = root.Child(QStringLiteral("LogFile")).Element().text();

@@ -3,6 +3,9 @@
 #include "foundation/CustomUtilities.h"
 #include "foundation/LocalUtilities.h"
 #include "graphs/SettingsXml.h"
+#include "pipeline/GraphSettingsDocument.h"
+
+#include <QFile>
 
 namespace {
 
@@ -184,4 +187,26 @@ void LoadBulletinsFromXml(const QDomElement &parent, TBulletinOrigin &origin, bo
     origin.Centre = reader.Child(QStringLiteral("Centre")).Element().text().trimmed();
     if (!reader.Element().firstChildElement(QStringLiteral("Automatic")).isNull())
         automatic = reader.Boolean(QStringLiteral("Automatic"));
+}
+
+QDomDocument NewOwnDocument(const QString &root)
+{
+    QDomDocument document;
+    document.appendChild(document.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
+    document.appendChild(document.createElement(root));
+    return document;
+}
+
+QDomDocument ReadOwnDocument(const QString &fileName, const QString &root, const QString &what)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFileError(QStringLiteral("Could not open file ") + fileName);
+    QDomDocument document;
+    const QString text = file.size() > 1 << 20 ? QString() : QString::fromUtf8(file.readAll());
+    if (text.isEmpty() || ElementDepth(text, MaxSettingsDepth) > MaxSettingsDepth ||
+        !document.setContent(text) || document.documentElement().tagName() != root)
+        throw EConvertError(QStringLiteral("%1 is not %2").arg(fileName, what));
+    return document;
 }

@@ -7,6 +7,7 @@
 #include "sounding/StationIdentity.h"
 #include "sounding/SurfaceObservation.h"
 
+#include <QDomDocument>
 #include <QDomElement>
 #include <optional>
 
@@ -49,3 +50,12 @@ void SaveBulletinsToXml(const TBulletinOrigin &origin, bool automatic, QDomEleme
 // Values are taken as written (BulletinOriginProblems tells what is wrong
 // with them); EConvertError for "Automatic" that is not a boolean.
 void LoadBulletinsFromXml(const QDomElement &parent, TBulletinOrigin &origin, bool &automatic);
+
+// The small documents the program keeps for itself (the delivery settings,
+// the run markers): a new one holding the XML declaration and the root
+// element `root`;
+QDomDocument NewOwnDocument(const QString &root);
+// and one read back. EFileError when it cannot be opened; EConvertError
+// "FILE is not WHAT" when it is not such a document: over a megabyte,
+// nested deeper than a settings document may be, not XML, or another root.
+QDomDocument ReadOwnDocument(const QString &fileName, const QString &root, const QString &what);
